@@ -1,0 +1,29 @@
+// Equality index over a list of lines: gives, in O(1) average, the same
+// index as a linear scan for the first equal line, and stays correct when
+// lines are changed through Replace.
+#pragma once
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+enum class TLineMatch_Kind { Bytes, CaseIgnoring };
+
+class TLineIndex {
+ public:
+  // Bytes: byte equality (also the case-sensitive collation equality).
+  // CaseIgnoring: the case-ignoring collation equality (EqualityKey).
+  TLineIndex(const std::vector<std::string>& lines, TLineMatch_Kind kind);
+  // First index whose line equals value, -1 when none.
+  int First(std::string_view value);
+  // Line index now holds newValue.
+  void Replace(int index, std::string_view newValue);
+  int Count() const { return static_cast<int>(keys_.size()); }
+
+ private:
+  std::string KeyOf(std::string_view s) const;
+  TLineMatch_Kind kind_;
+  std::vector<std::string> keys_;  // current key per line
+  // Min-heaps of indexes per key, with lazy removal of stale entries.
+  std::unordered_map<std::string, std::vector<int>> heaps_;
+};

@@ -1,0 +1,175 @@
+#include "common/mylib.h"
+
+#include <cstring>
+
+#include "common/strutil.h"
+
+void ReplaceEscaped(std::string& text, std::string_view find, std::string_view replacement,
+                    bool honourBackslash) {
+  if (find.empty()) return;
+  size_t q = text.find(find);
+  if (q == std::string::npos) return;
+  // The text is rebuilt in one pass: out holds the finished part before the
+  // search position, text[i..] the part not yet looked at.
+  std::string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (q != std::string::npos) {
+    out.append(text, i, q - i);
+    if (honourBackslash && !out.empty() && out.back() == '\\') {
+      // An escaped occurrence: drop the backslash, keep the occurrence, and
+      // search again from its second byte.
+      out.pop_back();
+      out.push_back(text[q]);
+      i = q + 1;
+    } else {
+      out.append(replacement);
+      i = q + find.size();
+    }
+    q = text.find(find, i);
+  }
+  out.append(text, i, std::string::npos);
+  text = std::move(out);
+}
+
+static const char kHex[] = "0123456789ABCDEF";
+
+// Every byte 0..31 becomes "\x" and two upper-case hex digits.
+static std::string HexEscapeControls(const std::string& s) {
+  size_t count = 0;
+  for (unsigned char c : s)
+    if (c < 32) ++count;
+  if (count == 0) return s;
+  std::string out;
+  out.reserve(s.size() + count * 3);
+  for (unsigned char c : s) {
+    if (c < 32) {
+      out += "\\x";
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 15]);
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
+  }
+  return out;
+}
+
+static int HexValue(char c, bool upper) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (upper && c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (!upper && c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Every "\x" with two hex digits (both upper- or both lower-case letter
+// digits) for a value 0..31 becomes that byte. One pass gives the same as
+// one replace-all per value and digit case: the occurrences cannot overlap,
+// and the bytes put in cannot form new ones.
+static std::string HexUnescapeControls(const std::string& s) {
+  if (s.find("\\x") == std::string::npos) return s;
+  std::string out;
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x') {
+      char h = s[i + 2], l = s[i + 3];
+      int v = -1;
+      for (bool upper : {true, false}) {
+        int a = HexValue(h, upper), b = HexValue(l, upper);
+        if (a >= 0 && b >= 0 && a * 16 + b < 32) {
+          v = a * 16 + b;
+          break;
+        }
+      }
+      if (v >= 0) {
+        out.push_back(static_cast<char>(v));
+        i += 4;
+        continue;
+      }
+    }
+    out.push_back(s[i]);
+    ++i;
+  }
+  return out;
+}
+
+std::string EscapeText(const std::string& text, uint8_t escapeType, bool borderSpaces) {
+  if (text.empty()) return text;
+  std::string s = text;
+  if (borderSpaces) {
+    if (s[0] == ' ') s.replace(0, 1, "\\x20");
+    if (s.back() == ' ') s.replace(s.size() - 1, 1, "\\x20");
+  }
+  if (escapeType == 3) return HexEscapeControls(s);
+  switch (escapeType) {
+    case 1:
+      ReplaceAllInPlace(s, "\r", "\\d");
+      ReplaceAllInPlace(s, "\n", "\\a");
+      break;
+    case 2:
+      ReplaceEscaped(s, "\r", "\\r", true);
+      ReplaceEscaped(s, "\n", "\\n", true);
+      break;
+    case 4:
+      ReplaceAllInPlace(s, "\r", "<CR>");
+      ReplaceAllInPlace(s, "\n", "<LF>");
+      break;
+    case 5:
+      ReplaceAllInPlace(s, "\r", "&#13");
+      ReplaceAllInPlace(s, "\n", "&#10;");
+      break;
+    default:
+      break;
+  }
+  ReplaceAllInPlace(s, "\t", "\\t");
+  return HexEscapeControls(s);
+}
+
+std::string UnescapeText(const std::string& text, uint8_t escapeType, bool borderSpaces) {
+  if (text.empty()) return text;
+  std::string s = text;
+  if (borderSpaces) ReplaceAllInPlace(s, "\\x20", " ");
+  if (escapeType == 3) return HexUnescapeControls(s);
+  switch (escapeType) {
+    case 1:
+      ReplaceAllInPlace(s, "\\d", "\r");
+      ReplaceAllInPlace(s, "\\a", "\n");
+      break;
+    case 2:
+      ReplaceEscaped(s, "\\r", "\r", true);
+      ReplaceEscaped(s, "\\n", "\n", true);
+      break;
+    case 4:
+      ReplaceAllInPlace(s, "<CR>", "\r");
+      ReplaceAllInPlace(s, "<LF>", "\n");
+      break;
+    case 5:
+      ReplaceAllInPlace(s, "&#13", "\r");
+      ReplaceAllInPlace(s, "&#10;", "\n");
+      break;
+    default:
+      break;
+  }
+  ReplaceAllInPlace(s, "\\t", "\t");
+  return HexUnescapeControls(s);
+}
+
+void SwapWideBytes(std::u16string& units) {
+  for (char16_t& u : units) u = static_cast<char16_t>((u >> 8) | (u << 8));
+}
+
+std::string WideToUtf8(std::u16string units, bool bigEndian) {
+  if (bigEndian) SwapWideBytes(units);
+  std::u16string_view v(units);
+  if (!v.empty() && v[0] == 0xFEFF) v.remove_prefix(1);
+  return EncodeUnitsUtf8(v);
+}
+
+std::u16string Utf8ToWide(std::string_view bytes, bool bigEndian) {
+  if (bytes.size() > 2 && StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  std::u16string units;
+  if (bytes.empty()) return units;
+  DecodeToUtf16(bytes, units);
+  if (bigEndian) SwapWideBytes(units);
+  return units;
+}

@@ -1,0 +1,275 @@
+#include "common/stringlist.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+#include "common/collation.h"
+#include "common/errors.h"
+#include "common/mylib.h"
+#include "common/platform.h"
+#include "common/strutil.h"
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t n = text.size();
+  const char* p = text.data();
+  size_t start = 0, i = 0;
+  while (i < n) {
+    char c = p[i];
+    if (c == '\r' || c == '\n') {
+      lines.emplace_back(p + start, i - start);
+      if (c == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
+      ++i;
+      start = i;
+    } else if (c == '\0') {
+      break;
+    } else {
+      ++i;
+    }
+  }
+  if (i > start) lines.emplace_back(p + start, i - start);
+  return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  size_t total = 0;
+  for (const auto& l : lines) total += l.size() + 2;
+  std::string out;
+  out.reserve(total);
+  for (const auto& l : lines) {
+    out.append(l);
+    out.append("\r\n", 2);
+  }
+  return out;
+}
+
+const std::string& TStringList::Get(int index) const {
+  if (index < 0 || index >= Count()) throw IndexError(index);
+  return lines_[static_cast<size_t>(index)];
+}
+
+void TStringList::Put(int index, std::string value) {
+  if (index < 0 || index >= Count()) throw IndexError(index);
+  lines_[static_cast<size_t>(index)] = std::move(value);
+}
+
+void* TStringList::GetObject(int index) const {
+  if (index < 0 || index >= Count()) throw IndexError(index);
+  return objects_.size() == lines_.size() ? objects_[static_cast<size_t>(index)] : nullptr;
+}
+
+void TStringList::InsertItem(int index, const std::string& line, void* object) {
+  if (objects_.size() != lines_.size()) objects_.assign(lines_.size(), nullptr);
+  lines_.insert(lines_.begin() + index, line);
+  objects_.insert(objects_.begin() + index, object);
+}
+
+int TStringList::AddObject(const std::string& line, void* object) {
+  int index;
+  if (!sorted_) {
+    index = Count();
+  } else if (Find(line, index)) {
+    if (duplicates_ == TDuplicates::dupIgnore) return index;
+    if (duplicates_ == TDuplicates::dupError)
+      throw EStringListError("String list does not allow duplicates");
+  }
+  InsertItem(index, line, object);
+  return index;
+}
+
+void TStringList::Insert(int index, const std::string& line) {
+  if (index < 0 || index > Count()) throw IndexError(index);
+  InsertItem(index, line, nullptr);
+}
+
+void TStringList::Delete(int index) {
+  if (index < 0 || index >= Count()) throw IndexError(index);
+  lines_.erase(lines_.begin() + index);
+  if (objects_.size() == lines_.size() + 1) objects_.erase(objects_.begin() + index);
+}
+
+void TStringList::Clear() {
+  lines_.clear();
+  objects_.clear();
+}
+
+int TStringList::CompareStrings(std::string_view a, std::string_view b) const {
+  return CompareLines(a, b, caseSensitive_);
+}
+
+int TStringList::IndexOf(std::string_view line) const {
+  if (sorted_) {
+    int index;
+    return Find(line, index) ? index : -1;
+  }
+  if (caseSensitive_) {
+    // Case-sensitive equality is byte equality.
+    for (size_t i = 0; i < lines_.size(); ++i)
+      if (lines_[i] == line) return static_cast<int>(i);
+    return -1;
+  }
+  std::string key = EqualityKey(line, false);
+  for (size_t i = 0; i < lines_.size(); ++i)
+    if (EqualityKey(lines_[i], false) == key) return static_cast<int>(i);
+  return -1;
+}
+
+bool TStringList::Find(std::string_view line, int& index) const {
+  bool found = false;
+  int low = 0, high = Count() - 1;
+  while (low <= high) {
+    int probe = (low + high) / 2;
+    int c = CompareStrings(lines_[static_cast<size_t>(probe)], line);
+    if (c < 0) {
+      low = probe + 1;
+    } else {
+      high = probe - 1;
+      if (c == 0) {
+        found = true;
+        if (duplicates_ != TDuplicates::dupAccept) low = probe;
+      }
+    }
+  }
+  index = low;
+  return found;
+}
+
+void TStringList::Sort() {
+  size_t n = lines_.size();
+  if (n < 2) return;
+  std::vector<std::string> keys(n);
+  for (size_t i = 0; i < n; ++i) keys[i] = CollationSortKey(lines_[i], caseSensitive_);
+  std::vector<size_t> order(n);
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+  std::vector<std::string> lines(n);
+  std::vector<void*> objects;
+  bool withObjects = objects_.size() == n;
+  if (withObjects) objects.resize(n);
+  for (size_t i = 0; i < n; ++i) {
+    lines[i] = std::move(lines_[order[i]]);
+    if (withObjects) objects[i] = objects_[order[i]];
+  }
+  lines_ = std::move(lines);
+  objects_ = std::move(objects);
+}
+
+void TStringList::SetSorted(bool on) {
+  if (on && !sorted_) Sort();
+  sorted_ = on;
+}
+
+void TStringList::SetCaseSensitive(bool on) {
+  if (on == caseSensitive_) return;
+  caseSensitive_ = on;
+  if (sorted_) Sort();
+}
+
+std::string TStringList::Text() const { return JoinLines(lines_); }
+
+void TStringList::SetText(std::string_view text) {
+  lines_ = SplitLines(text);
+  objects_.clear();
+}
+
+void TStringList::LoadFromFile(const std::string& path) { SetText(ReadWholeFile(path)); }
+
+void TStringList::SaveToFile(const std::string& path) const { WriteWholeFile(path, Text()); }
+
+void TStringList::Assign(std::vector<std::string> lines) {
+  lines_ = std::move(lines);
+  objects_.clear();
+}
+
+// ---------------------------------------------------------------------------
+
+TStringListEX::TStringListEX() {
+  duplicates_ = TDuplicates::dupAccept;
+  caseSensitive_ = true;
+  sorted_ = false;
+}
+
+int TStringListEX::AddObject(const std::string& line, void* object) {
+  if (sorted_) {
+    int index;
+    if (Find(line, index) && duplicates_ != TDuplicates::dupAccept) return -1;
+    InsertItem(index, line, object);
+    return index;
+  }
+  InsertItem(Count(), line, object);
+  return Count() - 1;
+}
+
+bool TStringListEX::Find(std::string_view line, int& index) const { return TStringList::Find(line, index); }
+
+void TStringListEX::LoadFromFileEX(const std::string& path, int32_t requestedEncoding) {
+  if (!FileExistsCI(path)) return;
+  LoadFromStreamEX(ReadWholeFile(path), requestedEncoding);
+}
+
+// UTF-16 units from bytes in the given order; an odd last byte is ignored.
+static std::u16string UnitsFromBytes(std::string_view b, bool bigEndian) {
+  std::u16string units(b.size() / 2, u'\0');
+  for (size_t i = 0; i < units.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(b[2 * i]);
+    unsigned char y = static_cast<unsigned char>(b[2 * i + 1]);
+    units[i] = static_cast<char16_t>(bigEndian ? (x << 8) | y : (y << 8) | x);
+  }
+  return units;
+}
+
+static std::string BytesFromUnits(const std::u16string& units, bool bigEndian) {
+  std::string out(units.size() * 2, '\0');
+  for (size_t i = 0; i < units.size(); ++i) {
+    char hi = static_cast<char>(units[i] >> 8), lo = static_cast<char>(units[i] & 0xFF);
+    out[2 * i] = bigEndian ? hi : lo;
+    out[2 * i + 1] = bigEndian ? lo : hi;
+  }
+  return out;
+}
+
+void TStringListEX::LoadFromStreamEX(std::string_view bytes, int32_t requestedEncoding) {
+  std::string b(bytes);
+  if (StartsWith(b, "\xFF\xFE")) {
+    WriteBOM = true;
+    Encoding = kEncUtf16LE;
+    b = WideToUtf8(UnitsFromBytes(std::string_view(b).substr(2), false), false);
+  }
+  if (StartsWith(b, "\xFE\xFF")) {
+    WriteBOM = true;
+    Encoding = kEncUtf16BE;
+    b = WideToUtf8(UnitsFromBytes(std::string_view(b).substr(2), true), false);
+  }
+  if (requestedEncoding == kEncUtf8 && (b.empty() || !IsValidUtf8(b))) {
+    // Text in the 8-bit code page: byte per character into UTF-8.
+    std::u16string u;
+    DecodeToUtf16(b, u);
+    b = EncodeUnitsUtf8(u);
+  }
+  if (StartsWith(b, "\xEF\xBB\xBF")) b.erase(0, 3);
+  SetText(b);
+}
+
+std::string TStringListEX::SaveToStreamEX(bool writeMark) {
+  std::string t = Text();
+  if (writeMark) WriteBOM = true;
+  if (!WriteBOM) return t;
+  switch (Encoding) {
+    case kEncUtf8:
+      if (!t.empty() && IsValidUtf8(t)) return "\xEF\xBB\xBF" + t;
+      return t;
+    case kEncUtf16LE:
+      return "\xFF\xFE" + BytesFromUnits(Utf8ToWide(t, false), false);
+    case kEncUtf16BE:
+      return "\xFE\xFF" + BytesFromUnits(Utf8ToWide(t, false), true);
+    default:
+      return t;
+  }
+}
+
+void TStringListEX::SaveToFileEX(const std::string& path, bool writeMark) {
+  ForceFileDir(path);
+  std::string data = SaveToStreamEX(writeMark);
+  WriteWholeFile(path, data);
+}

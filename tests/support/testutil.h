@@ -1,0 +1,48 @@
+// Helpers for tests: temporary folders, files, and running a copy of a
+// built program in a folder of its own.
+#pragma once
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+// A fresh folder under the system's temporary folder, removed at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  // Path of a file inside the folder.
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+void WriteBytes(const std::string& path, const std::string& bytes);  // creates parent folders
+std::string ReadBytes(const std::string& path);                     // "" when missing
+bool PathExists(const std::string& path);
+
+struct ToolResult {
+  int status = -1;  // exit status, or 128 + signal
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// Copies the built program (KORVANE_BIN, VELLORAN_BIN) into dir and returns
+// the copy's path.
+std::string InstallTool(const std::string& builtProgram, const std::string& dir);
+std::string InstallKorvane(const std::string& dir);
+std::string InstallVelloran(const std::string& dir);
+// Runs program with args in folder cwd; standard input from stdinText, or
+// from /dev/null when it is empty.
+ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& cwd, const std::string& stdinText = "");
+
+// Lines joined with CR LF after each (the saved form of a line list).
+std::string CrLf(const std::vector<std::string>& lines);
+// Random bytes from an alphabet.
+std::string RandomString(std::mt19937& rng, const std::string& alphabet, size_t minLen,
+                         size_t maxLen);
