@@ -67,20 +67,6 @@ std::string InstallTool(const std::string& builtProgram, const std::string& dir)
 std::string InstallKorvane(const std::string& dir) { return InstallTool(KORVANE_BIN, dir); }
 std::string InstallVelloran(const std::string& dir) { return InstallTool(VELLORAN_BIN, dir); }
 
-static std::string ReadFd(int fd) {
-  std::string out;
-  char buf[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n > 0) {
-      out.append(buf, static_cast<size_t>(n));
-    } else if (n == 0 || errno != EINTR) {
-      break;
-    }
-  }
-  return out;
-}
-
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
                    const std::string& cwd, const std::string& stdinText) {
   TempDir io;

@@ -1,0 +1,186 @@
+#include "common/platform.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/errors.h"
+#include "common/strutil.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+TEST(Paths, ExpandResolvesDotsAsText) {
+  EXPECT_EQ(ExpandPath(""), "");
+  EXPECT_EQ(ExpandPath("/a/./b/../c"), "/a/c");
+  EXPECT_EQ(ExpandPath("/a//b/"), "/a/b/");
+  EXPECT_EQ(ExpandPath("/.."), "/");
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  EXPECT_EQ(ExpandPath("x.txt"), std::string(cwd) + "/x.txt");
+  EXPECT_EQ(ExtractFileName("/a/b.txt"), "b.txt");
+  EXPECT_EQ(ExtractFileDir("/a/b.txt"), "/a");
+  EXPECT_EQ(ExtractFileExt("/a.d/b"), "");
+  EXPECT_EQ(ChangeFileExt("/x/patch.txt", "_double.txt"), "/x/patch_double.txt");
+  EXPECT_EQ(ChangeFileExt("/x.y/patch", "_double.txt"), "/x.y/patch_double.txt");
+}
+
+TEST(FileExistsCI, IgnoresAsciiCaseOnly) {
+  TempDir d;
+  WriteBytes(d.File("readme.txt"), "x");
+  ::mkdir(d.File("Sub.Dir").c_str(), 0755);
+  EXPECT_TRUE(FileExistsCI(d.File("README.TXT")));
+  EXPECT_TRUE(FileExistsCI(d.File("readme.txt")));
+  EXPECT_TRUE(FileExistsCI(d.File("sub.dir")));  // a folder counts
+  EXPECT_FALSE(FileExistsCI(d.File("readme.tx")));
+  EXPECT_FALSE(FileExistsCI(""));
+  EXPECT_FALSE(FileExistsCI(d.File("nofolder/readme.txt")));
+  WriteBytes(d.File("\xC3\xA9t\xC3\xA9.txt"), "x");
+  EXPECT_TRUE(FileExistsCI(d.File("\xC3\xA9T\xC3\xA9.TXT")));
+  EXPECT_FALSE(FileExistsCI(d.File("\xC3\x89t\xC3\xA9.txt")));  // non-ASCII compared exactly
+  EXPECT_EQ(ResolveExistingCI(d.File("README.TXT")), d.File("readme.txt"));
+  EXPECT_EQ(ReadWholeFile(d.File("ReadMe.Txt")), "x");
+}
+
+TEST(WholeFiles, WriteReplacesThroughTemporaryFile) {
+  TempDir d;
+  std::string f = d.File("out.txt");
+  WriteWholeFile(f, "first");
+  ::chmod(f.c_str(), 0640);
+  WriteWholeFile(f, "second");
+  EXPECT_EQ(ReadBytes(f), "second");
+  struct stat st;
+  ASSERT_EQ(::stat(f.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  // No temporary file is left behind.
+  int entries = 0;
+  for (const auto& n : {std::string("out.txt")}) entries += PathExists(d.File(n));
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(WholeFiles, FollowsSymbolicLinks) {
+  TempDir d;
+  WriteBytes(d.File("real.txt"), "old");
+  ASSERT_EQ(::symlink("real.txt", d.File("link.txt").c_str()), 0);
+  WriteWholeFile(d.File("link.txt"), "new");
+  EXPECT_EQ(ReadBytes(d.File("real.txt")), "new");
+  struct stat st;
+  ASSERT_EQ(::lstat(d.File("link.txt").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+TEST(WholeFiles, FailureLeavesTargetAndRaisesCreateError) {
+  TempDir d;
+  try {
+    WriteWholeFile(d.File("missing/out.txt"), "x");
+    FAIL();
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot create file \"" + d.File("missing/out.txt") + "\". No such file or directory");
+  }
+  ::mkdir(d.File("adir").c_str(), 0755);
+  EXPECT_THROW(WriteWholeFile(d.File("adir"), "x"), EFCreateError);
+  // A full device: the error is reported, never silent.
+  if (PathExists("/dev/full")) {
+    EXPECT_THROW(WriteWholeFile("/dev/full", std::string(1 << 16, 'x')), EFCreateError);
+  }
+  // Devices are written in place, never replaced.
+  WriteWholeFile("/dev/null", "discarded");
+  struct stat st;
+  ASSERT_EQ(::stat("/dev/null", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+  if (::geteuid() != 0) {
+    WriteBytes(d.File("ro/keep.txt"), "keep");
+    ::chmod(d.File("ro").c_str(), 0555);
+    EXPECT_THROW(WriteWholeFile(d.File("ro/keep.txt"), "new"), EFCreateError);
+    EXPECT_EQ(ReadBytes(d.File("ro/keep.txt")), "keep");
+  }
+}
+
+TEST(Folders, ForceDirCreatesParents) {
+  TempDir d;
+  ForceFileDir(d.File("a/b/c/file.txt"));
+  EXPECT_TRUE(DirectoryExists(d.File("a/b/c")));
+  EXPECT_FALSE(PathExists(d.File("a/b/c/file.txt")));
+  ForceDir(d.File("x/y/"));
+  EXPECT_TRUE(DirectoryExists(d.File("x/y")));
+}
+
+TEST(Files, CopyMoveAppend) {
+  TempDir d;
+  WriteBytes(d.File("a"), "data");
+  EXPECT_EQ(CopyFileOver(d.File("a"), d.File("b")), "");
+  EXPECT_EQ(ReadBytes(d.File("b")), "data");
+  EXPECT_NE(CopyFileOver(d.File("none"), d.File("c")), "");
+  EXPECT_FALSE(PathExists(d.File("c")));
+  AppendToFile(d.File("b"), "+more");
+  EXPECT_EQ(ReadBytes(d.File("b")), "data+more");
+  EXPECT_EQ(MoveFileOver(d.File("b"), d.File("a")), "");
+  EXPECT_EQ(ReadBytes(d.File("a")), "data+more");
+  EXPECT_FALSE(PathExists(d.File("b")));
+  EXPECT_EQ(FileSize(d.File("a")), 9);
+  EXPECT_EQ(FileSize(d.File("zz")), -1);
+}
+
+TEST(Strutil, ClassicSemantics) {
+  EXPECT_EQ(Pos("", "abc"), 0u);
+  EXPECT_EQ(Pos("b", "abcb"), 2u);
+  EXPECT_EQ(Pos("b", "abcb", 3), 4u);
+  EXPECT_EQ(Pos("b", "abcb", 5), 0u);
+  EXPECT_EQ(LastPos("b", "abcb"), 4u);
+  EXPECT_EQ(Copy("abc", 2, 5), "bc");
+  EXPECT_EQ(Copy("abc", 4, 1), "");
+  EXPECT_EQ(Copy("abc", 1, 0), "");
+  EXPECT_EQ(Copy("abc", 1, -3), "");
+  std::string s = "abc";
+  Delete(s, 4, 1);
+  EXPECT_EQ(s, "abc");
+  Delete(s, 2, 100);
+  EXPECT_EQ(s, "a");
+  Insert("xy", s, 2);
+  EXPECT_EQ(s, "axy");
+  Insert("z", s, 9);
+  EXPECT_EQ(s, "axyz");
+  EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");
+  EXPECT_EQ(ReplaceAll("aaaa", "aa", "b"), "bb");
+  EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+}
+
+TEST(Strutil, Integers) {
+  int32_t v = 0;
+  EXPECT_TRUE(StrToIntStrict(" 5", v));
+  EXPECT_EQ(v, 5);
+  EXPECT_FALSE(StrToIntStrict("5 ", v));
+  EXPECT_FALSE(StrToIntStrict("", v));
+  EXPECT_FALSE(StrToIntStrict("-", v));
+  EXPECT_TRUE(StrToIntStrict("-3", v));
+  EXPECT_EQ(v, -3);
+  EXPECT_TRUE(StrToIntStrict("$10", v));
+  EXPECT_EQ(v, 16);
+  EXPECT_TRUE(StrToIntStrict("0x1f", v));
+  EXPECT_EQ(v, 31);
+  EXPECT_TRUE(StrToIntStrict("X10", v));
+  EXPECT_EQ(v, 16);
+  EXPECT_TRUE(StrToIntStrict("+7", v));
+  EXPECT_EQ(v, 7);
+  EXPECT_FALSE(StrToIntStrict("\t5", v));
+  EXPECT_FALSE(StrToIntStrict("99999999999", v));
+  EXPECT_FALSE(StrToIntPartial("12ab", v));
+  EXPECT_EQ(v, 12);
+  EXPECT_FALSE(StrToIntPartial("-sort", v));
+  EXPECT_EQ(v, 0);
+  EXPECT_TRUE(StrToIntPartial("2", v));
+  EXPECT_EQ(v, 2);
+}
+
+TEST(Strutil, Utf8AndLowerCase) {
+  EXPECT_TRUE(IsValidUtf8("abc\xC3\xA9"));
+  EXPECT_FALSE(IsValidUtf8("\xC3"));
+  EXPECT_FALSE(IsValidUtf8("\xC0\x80"));  // overlong
+  EXPECT_TRUE(IsValidUtf8("\xED\xA0\xBD"));  // a surrogate unit on its own
+  EXPECT_EQ(AnsiLowerCase("ABC\xC3\x89"), "abc\xC3\xA9");           // É as UTF-8
+  EXPECT_EQ(AnsiLowerCase("ABC\xC9\xFF"), "abc\xE9\xFF");           // É as one byte
+  EXPECT_EQ(AnsiLowerCase("\xD0\x9F\xD1\x80"), "\xD0\xBF\xD1\x80");  // П р
+}
+
+}  // namespace
