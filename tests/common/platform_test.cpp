@@ -1,6 +1,10 @@
 #include "common/platform.h"
 
 #include <gtest/gtest.h>
+#include <errno.h>
+
+#include <cstdio>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -181,6 +185,46 @@ TEST(Strutil, Utf8AndLowerCase) {
   EXPECT_EQ(AnsiLowerCase("ABC\xC3\x89"), "abc\xC3\xA9");           // É as UTF-8
   EXPECT_EQ(AnsiLowerCase("ABC\xC9\xFF"), "abc\xE9\xFF");           // É as one byte
   EXPECT_EQ(AnsiLowerCase("\xD0\x9F\xD1\x80"), "\xD0\xBF\xD1\x80");  // П р
+}
+
+}  // namespace
+
+namespace {
+
+// Runs RunProgram with standard error captured in a file.
+std::pair<int, std::string> CaptureReport(const std::function<int()>& body) {
+  TempDir d;
+  std::string path = d.File("err");
+  fflush(stderr);
+  int saved = dup(2);
+  FILE* f = fopen(path.c_str(), "w");
+  dup2(fileno(f), 2);
+  int rc = RunProgram(body);
+  fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  fclose(f);
+  return {rc, ReadBytes(path)};
+}
+
+TEST(EndOfRun, UncaughtErrorReport) {
+  auto [rc, err] = CaptureReport([]() -> int { throw OpenError("/x/y.txt", ENOENT); });
+  EXPECT_EQ(rc, 1);
+  std::string first = err.substr(0, err.find('\n'));
+  EXPECT_TRUE(StartsWith(first, "Exception EFOpenError in module ")) << err;
+  EXPECT_TRUE(EndsWith(first, ".")) << err;
+  EXPECT_NE(first.find(" at 0x"), std::string::npos) << err;
+  EXPECT_TRUE(EndsWith(err, "\nCannot open file \"/x/y.txt\". No such file or directory.\n")) << err;
+
+  auto [rc2, err2] = CaptureReport([]() -> int { throw IndexError(3); });
+  EXPECT_EQ(rc2, 1);
+  EXPECT_TRUE(EndsWith(err2, "\nList index out of bounds (3).\n")) << err2;
+  auto [rc3, err3] = CaptureReport([]() -> int { throw EAbort("Operation aborted."); });
+  EXPECT_TRUE(EndsWith(err3, "\nOperation aborted.\n")) << err3;  // no second period
+  EXPECT_EQ(rc3, 1);
+  auto [rc4, err4] = CaptureReport([] { return 0; });
+  EXPECT_EQ(rc4, 0);
+  EXPECT_EQ(err4, "");
 }
 
 }  // namespace
