@@ -1,0 +1,317 @@
+#include "extractor/extract.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <queue>
+#include <stdexcept>
+#include <unordered_set>
+
+#include "common/errors.h"
+#include "common/platform.h"
+#include "common/stringlist.h"
+#include "common/strutil.h"
+#include "extractor/convert.h"
+#include "extractor/perlregex.h"
+#include "extractor/regexsearch.h"
+
+std::string SearchErrorWarning(std::string_view pattern, const std::string& errorText) {
+  return "WARNING: search error in regex " + std::string(pattern) + " : " + errorText +
+         " (taken as not found)";
+}
+
+namespace {
+
+std::string CombinedPattern(const TScript& e) { return e.left_re + ".*" + e.right_re; }
+
+// Reports a search that PCRE2 ended with an error (it counts as no match).
+void WarnIfFailed(const TPerlRegEx& re) {
+  if (re.SearchFailed()) ConsoleLine(SearchErrorWarning(re.RegEx(), re.SearchErrorText()));
+}
+
+}  // namespace
+
+std::string PieceFileName(const std::string& dataPath, int k) {
+  const std::string ext = ExtractFileExt(dataPath);
+  return dataPath.substr(0, dataPath.size() - ext.size()) + "_" + std::to_string(k) + ext;
+}
+
+void SplitDataFile(std::string_view data, const std::string& path, std::string_view pattern) {
+  const int64_t size = static_cast<int64_t>(data.size());
+  int64_t pos = 0;
+  int k = 0;
+  while (pos < size) {
+    ++k;
+    const std::string piece = PieceFileName(path, k);
+    if (FileExistsCI(piece)) {
+      const long long have = FileSize(ResolveExistingCI(piece));
+      // An existing piece is kept and skipped; an empty or unreadable one
+      // would never move the position, so it is written anew.
+      if (have > 0) {
+        pos += have;
+        continue;
+      }
+    }
+    const int64_t windowStart = pos + kPieceSize;
+    std::string_view window;
+    if (windowStart < size)
+      window = data.substr(static_cast<size_t>(windowStart),
+                           static_cast<size_t>(std::min<int64_t>(kSplitWindow, size - windowStart)));
+    int64_t w = 0;
+    std::string searchError;
+    const bool found = !window.empty() && RegexFind(pattern, window, w, 0, &searchError);
+    if (!searchError.empty()) ConsoleLine(SearchErrorWarning(pattern, searchError));
+    int64_t end;
+    if (found) {
+      end = std::min<int64_t>(windowStart + w - 1, size);
+    } else if (static_cast<int64_t>(window.size()) == kSplitWindow) {
+      throw AbortError();
+    } else {
+      end = size;
+    }
+    WriteWholeFile(piece, data.substr(static_cast<size_t>(pos), static_cast<size_t>(end - pos)));
+    pos = end;
+  }
+}
+
+bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDataText& data) {
+  data = TDataText{};
+  if (p.utf16) {
+    data.text = DecodeDataFile(ReadWholeFile(p.file_data), data.encoding);
+  } else {
+    // Opened for reading only: the data file is written only through the
+    // temporary file at the end of a replacement.
+    const long long size = FileSize(ResolveExistingCI(p.file_data));
+    if (size > kSplitThreshold && !scripts.empty()) {
+      ConsoleLine("Splite file!!!");
+      data.text = ReadWholeFile(p.file_data);
+      SplitDataFile(data.text, p.file_data, CombinedPattern(scripts[0]));
+      ConsoleLine("Warning loading!!!");
+      if (!AskYesNo("Continue?")) return false;
+    } else {
+      data.text = ReadWholeFile(p.file_data);
+    }
+    if (static_cast<long long>(data.text.size()) < size) ConsoleLine("Warning loading file not full!!!");
+  }
+  if (p.add_final_enter) {
+    if (data.text.empty() || (data.text.back() != '\r' && data.text.back() != '\n')) data.text += "\r\n";
+  }
+  return true;
+}
+
+TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, const TParametrs& p) {
+  TExtraction ex;
+  const size_t n = scripts.size();
+  // One compiled matcher per entry for the walk, and one each for its left
+  // and right pattern, so entries never recompile when they take turns.
+  std::vector<std::unique_ptr<TPerlRegEx>> walk(n), leftRe(n), rightRe(n);
+  const TPerlRegExOptions walkOptions =
+      preUnGreedy | (p.single_line ? 0u : static_cast<TPerlRegExOptions>(preMultiLine | preSingleLine));
+  const TPerlRegExOptions cutOptions = preMultiLine | preSingleLine | preUnGreedy;
+
+  int64_t position = 1;
+  using TPending = std::pair<int64_t, size_t>;  // found_pos, entry index: lower wins ties
+  std::priority_queue<TPending, std::vector<TPending>, std::greater<TPending>> pending;
+
+  auto search = [&](size_t i) {
+    TScript& e = scripts[i];
+    TPerlRegEx& re = *walk[i];
+    re.SetSearchStart(position);
+    if (re.MatchNext()) {
+      e.found_pos = re.MatchOffset(0);
+      e.found_len = re.MatchLength(0);
+      pending.push({e.found_pos, i});
+    } else {
+      WarnIfFailed(re);
+      e.active = false;
+    }
+  };
+
+  for (size_t i = 0; i < n; ++i) {
+    walk[i] = std::make_unique<TPerlRegEx>();
+    walk[i]->SetOptions(walkOptions);
+    walk[i]->SetSearchText(data);
+    walk[i]->SetRegEx(CombinedPattern(scripts[i]));
+    leftRe[i] = std::make_unique<TPerlRegEx>();
+    leftRe[i]->SetOptions(cutOptions);
+    leftRe[i]->SetRegEx(scripts[i].left_re);
+    rightRe[i] = std::make_unique<TPerlRegEx>();
+    rightRe[i]->SetOptions(cutOptions);
+    rightRe[i]->SetRegEx(scripts[i].right_re);
+    scripts[i].active = true;
+    search(i);  // an invalid combined pattern raises here, outside the catch
+  }
+
+  try {
+    while (!pending.empty()) {
+      const size_t idx = pending.top().second;
+      pending.pop();
+      TScript& e = scripts[idx];
+      if (e.found_pos >= position) {
+        const std::string_view m =
+            data.substr(static_cast<size_t>(e.found_pos - 1), static_cast<size_t>(e.found_len));
+        TPerlRegEx& L = *leftRe[idx];
+        TPerlRegEx& R = *rightRe[idx];
+        L.SetSearchText(m);
+        R.SetSearchText(m);
+        // A part whose pattern finds nothing inside the match is empty.
+        std::string left, right;
+        if (L.MatchFirst()) {
+          left = L.MatchText(0);
+        } else {
+          WarnIfFailed(L);
+        }
+        if (R.MatchFirst()) {
+          right = R.MatchText(0);
+        } else {
+          WarnIfFailed(R);
+        }
+        const int64_t mlen = static_cast<int64_t>(m.size());
+        int64_t a = 1;
+        if (p.b) {
+          // The last occurrence of the left pattern that ends before the right part.
+          L.SetSearchStart(static_cast<int64_t>(left.size()) + 1);
+          L.SetSearchStop(mlen - static_cast<int64_t>(right.size()));
+          while (L.MatchNext()) {
+            a = L.MatchOffset(0);
+            left = L.MatchText(0);
+            L.SetSearchStart(a + static_cast<int64_t>(left.size()));
+            L.SetSearchStop(mlen - static_cast<int64_t>(right.size()));
+          }
+          WarnIfFailed(L);
+        }
+        const int64_t llen = static_cast<int64_t>(left.size());
+        std::string text = Copy(m, a + llen, mlen - a - llen - static_cast<int64_t>(right.size()) + 1);
+
+        if (!text.empty() || p.ee) {
+          // Left coordinate: negative moves the end of the left part into
+          // the text, positive the start of the text into the left part.
+          const int64_t kl = e.coord_left;
+          if (kl < 0) {
+            const size_t cnt = static_cast<size_t>(std::min<int64_t>(-kl, static_cast<int64_t>(left.size())));
+            text.insert(0, left, left.size() - cnt, cnt);
+            left.erase(left.size() - cnt);
+          } else if (kl > 0) {
+            const size_t cnt = static_cast<size_t>(std::min<int64_t>(kl, static_cast<int64_t>(text.size())));
+            left.append(text, 0, cnt);
+            text.erase(0, cnt);
+          }
+          // Right coordinate: negative moves the end of the text into the
+          // right part, positive the start of the right part into the text
+          // (all but its last two bytes when the right part is shorter).
+          const int64_t kr = e.coord_right;
+          if (kr < 0) {
+            const size_t cnt = static_cast<size_t>(std::min<int64_t>(-kr, static_cast<int64_t>(text.size())));
+            right.insert(0, text, text.size() - cnt, cnt);
+            text.erase(text.size() - cnt);
+          } else if (kr > 0) {
+            size_t cnt = 0;
+            if (static_cast<int64_t>(right.size()) >= kr) {
+              cnt = static_cast<size_t>(kr);
+            } else if (right.size() > 2) {
+              cnt = right.size() - 2;
+            }
+            text.append(right, 0, cnt);
+            right.erase(0, cnt);
+          }
+          TInfoLINE item;
+          item.script_index = static_cast<int32_t>(idx);
+          item.left_text = left;
+          item.right_text = right;
+          item.left_re = e.left_re;
+          item.right_re = e.right_re;
+          ex.items.push_back(std::move(item));
+          ex.lines.push_back(e.prefix + ExportText(text, e.adv_keys, p) + e.suffix);
+          ex.raw_lines.push_back(e.prefix + text + e.suffix);
+        }
+
+        position = e.found_pos + a - 1 + static_cast<int64_t>(left.size());
+        if (!p.ft) position += static_cast<int64_t>(text.size());
+        if (p.ff) position += static_cast<int64_t>(right.size());
+        // A step must move past the match start, or the same match would
+        // be found again and again.
+        if (position <= e.found_pos) position = e.found_pos + 1;
+      }
+      search(idx);
+    }
+  } catch (const EError&) {
+    ConsoleLine("ERROR Loop or Memory File");
+    ConsoleLine("Element Find = " + std::to_string(ex.lines.size()));
+    ConsoleLine("Position finaly = " + std::to_string(position));
+    if (!p.silent) WaitEnter();
+  } catch (const std::bad_alloc&) {
+    ConsoleLine("ERROR Loop or Memory File");
+    ConsoleLine("Element Find = " + std::to_string(ex.lines.size()));
+    ConsoleLine("Position finaly = " + std::to_string(position));
+    if (!p.silent) WaitEnter();
+  }
+  // A failure between the appends leaves the sequences of different
+  // lengths: keep them parallel.
+  const size_t count = std::min({ex.lines.size(), ex.items.size(), ex.raw_lines.size()});
+  ex.lines.resize(count);
+  ex.items.resize(count);
+  ex.raw_lines.resize(count);
+  return ex;
+}
+
+void DeleteEmptyLines(TExtraction& ex) {
+  size_t out = 0;
+  for (size_t i = 0; i < ex.lines.size(); ++i) {
+    if (ex.lines[i].empty()) continue;
+    if (out != i) {
+      ex.lines[out] = std::move(ex.lines[i]);
+      if (i < ex.items.size()) ex.items[out] = std::move(ex.items[i]);
+      if (i < ex.raw_lines.size()) ex.raw_lines[out] = std::move(ex.raw_lines[i]);
+    }
+    ++out;
+  }
+  ex.lines.resize(out);
+  if (ex.items.size() > out) ex.items.resize(out);
+  if (ex.raw_lines.size() > out) ex.raw_lines.resize(out);
+}
+
+void RemoveDuplicateLines(TExtraction& ex) {
+  // A line equal (byte for byte) to an earlier one is emptied: the same
+  // result as comparing each line with every later one, in linear time.
+  std::unordered_set<std::string_view> seen;
+  seen.reserve(ex.lines.size() * 2);
+  std::vector<size_t> repeated;
+  for (size_t i = 0; i < ex.lines.size(); ++i) {
+    if (ex.lines[i].empty()) continue;
+    if (!seen.insert(ex.lines[i]).second) repeated.push_back(i);
+  }
+  seen.clear();
+  for (size_t i : repeated) ex.lines[i].clear();
+  DeleteEmptyLines(ex);
+}
+
+void RemoveTrashLines(TExtraction& ex, TParametrs& p) {
+  p.trash.lines = SplitLines(ReadWholeFile(p.trash.file));
+  for (const std::string& trash : p.trash.lines) {
+    if (trash.empty()) continue;  // an empty trash line matches nothing
+    // One compiled matcher per trash line, reused over every line.
+    TPerlRegEx re;
+    re.SetOptions(preMultiLine | preSingleLine | preUnGreedy);
+    re.SetRegEx(trash);
+    if (!ex.lines.empty()) re.Compile();
+    for (std::string& line : ex.lines) {
+      if (line.empty()) continue;  // an empty text cannot hold a non-empty match
+      re.SetSearchText(line);
+      if (re.MatchFirst()) {
+        line.clear();
+      } else {
+        WarnIfFailed(re);
+      }
+    }
+  }
+  DeleteEmptyLines(ex);
+  p.trash.lines.clear();
+}
+
+void WriteTextFile(const TExtraction& ex, const TParametrs& p) {
+  if (!ex.lines.empty()) {
+    ForceFileDir(p.file_txt);
+    WriteWholeFile(p.file_txt, JoinLines(ex.lines));
+  }
+  if (!p.silent) ConsoleLine("Done: " + p.file_txt);
+}

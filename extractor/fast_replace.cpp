@@ -1,0 +1,1034 @@
+// Sequential replacement of translated lines.
+//
+// The plain loop searches every item from the start of the text as changed so
+// far and moves the rest of the text on every length change: (items) x (text)
+// work. The fast form gives the same bytes as follows.
+//
+// - The text is a piece table: pieces of the original text and of the
+//   replacements, kept in a treap in text order. An edit only splits pieces,
+//   marks the replaced ones dead (they stay in the treap as tombstones of zero
+//   length) and inserts a piece for the replacement, so no edit moves bytes.
+//   A byte is named by its source (0 = original text, e + 1 = replacement of
+//   item e) and its offset in that source. The relative order of bytes never
+//   changes, and tombstones keep an order for dead bytes too, so comparing two
+//   names (by the order labels of their pieces) gives a total order that stays
+//   valid for the whole run.
+// - Every occurrence of a search string in the current text is of one of two
+//   kinds. A clean original occurrence lies on original bytes that no edit has
+//   removed or separated; per search string these are found in original order
+//   (all search strings at once with an Aho-Corasick pass over the original
+//   text, as many as the items need, then one at a time with memmem), and an
+//   occurrence stays valid as long as two bit sets (removed original bytes,
+//   places where something was inserted between two original bytes) show
+//   nothing inside it. Any other occurrence touches the bytes of some edit
+//   (contains an inserted byte or the seam where bytes were removed); right
+//   after each edit the text around it is searched with the same automaton
+//   for the search strings still to come, and what is found is kept per
+//   search string in a heap in text order, checked against the current text
+//   when it comes to the top.
+// - The first occurrence for an item is the earlier of the first valid
+//   candidate of each kind. The output is built once at the end.
+#include "extractor/fast_replace.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <numeric>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+std::vector<bool> ReplaceSequentialLiteral(std::string& text, const std::vector<TReplaceItem>& items) {
+  std::vector<bool> found(items.size(), false);
+  for (size_t i = 0; i < items.size(); ++i) {
+    const TReplaceItem& item = items[i];
+    if (item.search.empty()) continue;
+    size_t p = text.find(item.search);
+    if (p == std::string::npos) continue;
+    found[i] = true;
+    text.replace(p, std::min(item.keyLen, item.search.size()), item.replacement);
+  }
+  return found;
+}
+
+namespace {
+
+constexpr uint32_t kNone = 0xFFFFFFFFu;
+// Every search string enters the automaton with at least this many leading
+// bytes (or whole), so that a hit of its leading part is rarely a false one.
+constexpr size_t kMinAnchor = 32;
+// Original occurrences collected per search string beyond its number of items
+// in the first pass; more are found on demand.
+constexpr size_t kSlack = 4;
+// Length of the byte run before an edit that is looked up among the runs of
+// the long search strings to decide how far to the left the text around an
+// edit must be searched.
+constexpr size_t kGram = 64;
+
+// A fixed-size set of bits with range operations.
+class BitSet {
+ public:
+  explicit BitSet(size_t n) : words_(n / 64 + 2, 0) {}
+  void Set(size_t i) { words_[i >> 6] |= uint64_t{1} << (i & 63); }
+  // Sets the bits [a, b).
+  void SetRange(size_t a, size_t b) {
+    if (a >= b) return;
+    size_t wa = a >> 6, wb = (b - 1) >> 6;
+    uint64_t first = ~uint64_t{0} << (a & 63);
+    uint64_t last = ~uint64_t{0} >> (63 - ((b - 1) & 63));
+    if (wa == wb) {
+      words_[wa] |= first & last;
+      return;
+    }
+    words_[wa] |= first;
+    for (size_t w = wa + 1; w < wb; ++w) words_[w] = ~uint64_t{0};
+    words_[wb] |= last;
+  }
+  // True when a bit in [a, b) is set.
+  bool AnyIn(size_t a, size_t b) const {
+    if (a >= b) return false;
+    size_t wa = a >> 6, wb = (b - 1) >> 6;
+    uint64_t first = ~uint64_t{0} << (a & 63);
+    uint64_t last = ~uint64_t{0} >> (63 - ((b - 1) & 63));
+    if (wa == wb) return (words_[wa] & first & last) != 0;
+    if (words_[wa] & first) return true;
+    for (size_t w = wa + 1; w < wb; ++w)
+      if (words_[w]) return true;
+    return (words_[wb] & last) != 0;
+  }
+
+ private:
+  std::vector<uint64_t> words_;
+};
+
+// Which kGram-byte runs may occur in a long search string followed by at
+// least one more byte of it. Every such run contains an aligned piece of the
+// string: kSub bytes at an offset that is a multiple of kSub (kGram = 2 kSub).
+// The hashes of those pieces go into a Bloom filter; a run none of whose
+// kSub + 1 inner pieces is in the filter is certainly in no long string.
+class GramFilter {
+ public:
+  static constexpr size_t kSub = kGram / 2;
+
+  void Build(const std::vector<std::string_view>& pats) {
+    size_t count = 0;
+    for (std::string_view p : pats)
+      if (p.size() > kGram) count += (p.size() - 1) / kSub;
+    if (count == 0) return;
+    size_t words = size_t{1} << 10;
+    while (words * 64 < count * 32 && words < (size_t{1} << 23)) words <<= 1;
+    shift_ = 64;
+    for (size_t w = words; w > 1; w >>= 1) --shift_;
+    bits_.assign(words, 0);
+    for (std::string_view p : pats) {
+      if (p.size() <= kGram) continue;
+      for (size_t at = 0; at + kSub + 1 <= p.size(); at += kSub) Add(Hash(p.data() + at));
+    }
+  }
+  bool Empty() const { return bits_.empty(); }
+  // False when the kGram bytes at d certainly are no such run.
+  bool MayHold(const char* d) const {
+    uint64_t top = 1;  // kBase^(kSub-1)
+    for (size_t k = 1; k < kSub; ++k) top *= kBase;
+    uint64_t h = Hash(d);
+    for (size_t t = 0;; ++t) {
+      if (Has(h)) return true;
+      if (t == kSub) return false;
+      h = (h - top * static_cast<uint8_t>(d[t])) * kBase + static_cast<uint8_t>(d[t + kSub]);
+    }
+  }
+
+ private:
+  static constexpr uint64_t kBase = 0x100000001B3ull;
+  static constexpr uint64_t kMul1 = 0x9E3779B97F4A7C15ull;
+  static constexpr uint64_t kMul2 = 0xC2B2AE3D27D4EB4Full;
+  static uint64_t Hash(const char* d) {
+    uint64_t h = 0;
+    for (size_t k = 0; k < kSub; ++k) h = h * kBase + static_cast<uint8_t>(d[k]);
+    return h;
+  }
+  // Three bits in one 64-bit word: one memory access per look-up.
+  static uint64_t Mask(uint64_t h) {
+    uint64_t m = h * kMul2;
+    return (uint64_t{1} << (m >> 58)) | (uint64_t{1} << ((m >> 52) & 63)) | (uint64_t{1} << ((m >> 46) & 63));
+  }
+  size_t Word(uint64_t h) const { return static_cast<size_t>((h * kMul1) >> shift_); }
+  void Add(uint64_t h) { bits_[Word(h)] |= Mask(h); }
+  bool Has(uint64_t h) const {
+    uint64_t m = Mask(h);
+    return (bits_[Word(h)] & m) == m;
+  }
+  std::vector<uint64_t> bits_;
+  unsigned shift_ = 64;
+};
+
+// Aho-Corasick automaton over the leading part ("anchor") of every distinct
+// search string: the shortest prefix that no other search string shares,
+// but at least kMinAnchor bytes (or the whole string). A hit of the anchor is
+// a candidate that the caller completes by comparing the rest. Truncating
+// keeps the trie small even when the search strings total tens of megabytes.
+class Automaton {
+ public:
+  void Build(const std::vector<std::string_view>& pats) {
+    const size_t n = pats.size();
+    anchor_.assign(n, 0);
+    std::vector<uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return pats[a] < pats[b]; });
+    std::vector<size_t> shared(n, 0);
+    for (size_t k = 1; k < n; ++k) {
+      std::string_view a = pats[order[k - 1]], b = pats[order[k]];
+      size_t l = 0, m = std::min(a.size(), b.size());
+      while (l < m && a[l] == b[l]) ++l;
+      shared[order[k - 1]] = std::max(shared[order[k - 1]], l);
+      shared[order[k]] = std::max(shared[order[k]], l);
+    }
+    // Temporary trie with sibling lists. Anchors inserted in sorted order
+    // need at each node either its newest child or a new one.
+    std::vector<uint32_t> tFirst(1, kNone), tLast(1, kNone), tNext(1, kNone), tTerm(1, kNone);
+    std::vector<uint8_t> tLabel(1, 0);
+    for (uint32_t id : order) {
+      std::string_view p = pats[id];
+      size_t a = std::min(p.size(), std::max(shared[id] + 1, kMinAnchor));
+      anchor_[id] = a;
+      uint32_t v = 0;
+      for (size_t j = 0; j < a; ++j) {
+        uint8_t c = static_cast<uint8_t>(p[j]);
+        uint32_t w = tLast[v];
+        if (w != kNone && tLabel[w] == c) {
+          v = w;
+          continue;
+        }
+        uint32_t nw = static_cast<uint32_t>(tFirst.size());
+        tFirst.push_back(kNone);
+        tLast.push_back(kNone);
+        tNext.push_back(kNone);
+        tTerm.push_back(kNone);
+        tLabel.push_back(c);
+        if (tFirst[v] == kNone)
+          tFirst[v] = nw;
+        else
+          tNext[tLast[v]] = nw;
+        tLast[v] = nw;
+        v = nw;
+      }
+      tTerm[v] = id;
+    }
+    // Renumber in breadth-first order: the children of a node become a
+    // contiguous run sorted by byte.
+    const size_t nodes = tFirst.size();
+    std::vector<uint32_t> bfs;
+    bfs.reserve(nodes);
+    bfs.push_back(0);
+    node_.assign(nodes, Node{});
+    for (size_t k = 0; k < bfs.size(); ++k) {
+      uint32_t v = bfs[k];
+      node_[k].childBegin = static_cast<uint32_t>(bfs.size());
+      for (uint32_t w = tFirst[v]; w != kNone; w = tNext[w]) {
+        node_[bfs.size()].depth = node_[k].depth + 1;
+        bfs.push_back(w);
+        ++node_[k].count;
+      }
+    }
+    label_.resize(nodes);
+    for (size_t k = 0; k < nodes; ++k) {
+      label_[k] = tLabel[bfs[k]];
+      node_[k].term = tTerm[bfs[k]];
+    }
+    for (size_t k = 0; k < nodes; ++k)
+      if (node_[k].count > 0) node_[k].firstLabel = label_[node_[k].childBegin];
+    // Nodes with many children (near the root) get a full child table.
+    for (size_t k = 1; k < nodes && dense_.size() < kMaxDense * 256; ++k) {
+      if (node_[k].count < kDenseFrom) continue;
+      node_[k].dense = static_cast<uint32_t>(dense_.size() / 256);
+      dense_.resize(dense_.size() + 256, kNone);
+      for (uint32_t w = node_[k].childBegin; w < node_[k].childBegin + node_[k].count; ++w)
+        dense_[size_t{node_[k].dense} * 256 + label_[w]] = w;
+    }
+    {
+      std::vector<uint32_t>().swap(tFirst);
+      std::vector<uint32_t>().swap(tLast);
+      std::vector<uint32_t>().swap(tNext);
+      std::vector<uint32_t>().swap(tTerm);
+      std::vector<uint8_t>().swap(tLabel);
+      std::vector<uint32_t>().swap(bfs);
+    }
+    up.assign(nodes, kNone);
+    std::fill(std::begin(rootNext_), std::end(rootNext_), 0u);
+    for (uint32_t w = node_[0].childBegin; w < node_[0].childBegin + node_[0].count; ++w) rootNext_[label_[w]] = w;
+    for (uint32_t v = 0; v < nodes; ++v) {
+      for (uint32_t w = node_[v].childBegin; w < node_[v].childBegin + node_[v].count; ++w) {
+        uint32_t f = v == 0 ? 0 : Next(node_[v].fail, label_[w]);
+        node_[w].fail = f;
+        up[w] = node_[f].term != kNone ? f : up[f];
+      }
+    }
+  }
+
+  uint32_t Next(uint32_t s, uint8_t c) const {
+    while (s != 0) {
+      const Node& n = node_[s];
+      if (n.count == 1) {
+        if (n.firstLabel == c) return n.childBegin;
+      } else if (n.count > 1) {
+        uint32_t w = n.dense != kNone ? dense_[size_t{n.dense} * 256 + c] : Child(n, c);
+        if (w != kNone) return w;
+      }
+      s = n.fail;
+    }
+    return rootNext_[c];
+  }
+  uint32_t Depth(uint32_t s) const { return node_[s].depth; }
+  uint32_t Term(uint32_t s) const { return node_[s].term; }
+  size_t Anchor(uint32_t pat) const { return anchor_[pat]; }
+
+  // Nearest proper suffix state that ends a pattern's anchor (kNone: none).
+  std::vector<uint32_t> up;
+
+ private:
+  struct Node {
+    uint32_t childBegin = 0;
+    uint32_t fail = 0;
+    uint32_t term = kNone;
+    uint32_t depth = 0;
+    uint32_t dense = kNone;  // index of the full child table, if any
+    uint16_t count = 0;
+    uint8_t firstLabel = 0;
+  };
+  static constexpr uint16_t kDenseFrom = 6;
+  static constexpr size_t kMaxDense = 16384;
+
+  uint32_t Child(const Node& nd, uint8_t c) const {
+    uint32_t b = nd.childBegin, n = nd.count;
+    if (n <= 8) {
+      for (uint32_t k = 0; k < n; ++k)
+        if (label_[b + k] == c) return b + k;
+      return kNone;
+    }
+    uint32_t lo = b, hi = b + n;
+    while (lo < hi) {
+      uint32_t mid = (lo + hi) / 2;
+      if (label_[mid] < c)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    return lo < b + n && label_[lo] == c ? lo : kNone;
+  }
+
+  std::vector<Node> node_;
+  std::vector<uint8_t> label_;
+  std::vector<uint32_t> dense_;
+  std::vector<size_t> anchor_;
+  uint32_t rootNext_[256] = {};
+};
+
+// Walks the terminal states reachable from state s (s itself, then its
+// dictionary links) whose pattern `active` accepts, calling emit(state) for
+// each. Links past inactive patterns are shortened for good, which is valid
+// because a pattern never becomes active again.
+template <class Active, class Emit>
+inline void ForEachActive(const Automaton& ac, std::vector<uint32_t>& up, uint32_t s, Active active, Emit emit) {
+  uint32_t t = ac.Term(s);
+  if (t != kNone && active(t)) emit(s);
+  uint32_t x = s;
+  for (;;) {
+    uint32_t r = up[x];
+    while (r != kNone && !active(ac.Term(r))) r = up[r];
+    for (uint32_t c = up[x]; c != r;) {
+      uint32_t nx = up[c];
+      up[c] = r;
+      c = nx;
+    }
+    up[x] = r;
+    if (r == kNone) return;
+    emit(r);
+    x = r;
+  }
+}
+
+// Name of a byte: its source and offset there, with the piece that held it
+// when last looked up (a hint; 0 = none).
+struct Ident {
+  uint32_t src = 0;
+  uint32_t node = 0;
+  uint64_t off = 0;
+};
+
+// Pieces of the current text in order, as a treap with parent links. Each
+// piece also carries an order label: labels grow along the text, so two
+// pieces are ordered by comparing labels. A new piece takes the middle of the
+// gap between its neighbours; when there is none, the labels of a range around
+// it are spread out again, the range growing until it is sparse enough
+// (order maintenance after Bender et al.).
+class PieceTable {
+ public:
+  explicit PieceTable(const std::vector<std::string_view>& sources) : sources_(sources) {
+    nodes_.push_back(Node{});  // index 0: no node
+  }
+
+  void Init(uint64_t len) {
+    if (len == 0) return;
+    root_ = NewNode(0, 0, len);
+    nodes_[root_].label = kLabelEnd / 2;
+  }
+
+  uint64_t Total() const { return nodes_[root_].sum; }
+  bool Alive(uint32_t x) const { return nodes_[x].alive; }
+  uint64_t Len(uint32_t x) const { return nodes_[x].len; }
+  uint64_t Off(uint32_t x) const { return nodes_[x].off; }
+  uint32_t Src(uint32_t x) const { return nodes_[x].src; }
+  const char* Data(uint32_t x) const { return sources_[nodes_[x].src].data() + nodes_[x].off; }
+
+  // Piece holding the byte at pos (< Total()) and the offset in it.
+  std::pair<uint32_t, uint64_t> Find(uint64_t pos) const {
+    uint32_t t = root_;
+    for (;;) {
+      const Node& n = nodes_[t];
+      uint64_t ls = nodes_[n.l].sum;
+      if (pos < ls) {
+        t = n.l;
+        continue;
+      }
+      pos -= ls;
+      uint64_t own = n.alive ? n.len : 0;
+      if (pos < own) return {t, pos};
+      pos -= own;
+      t = n.r;
+    }
+  }
+
+  // Text position of the first byte of piece x.
+  uint64_t RankBytes(uint32_t x) const {
+    uint64_t r = nodes_[nodes_[x].l].sum;
+    for (uint32_t p = nodes_[x].p; p != 0; x = p, p = nodes_[p].p)
+      if (nodes_[p].r == x) r += nodes_[nodes_[p].l].sum + (nodes_[p].alive ? nodes_[p].len : 0);
+    return r;
+  }
+
+  // Number of pieces (tombstones included) up to and including x.
+  uint64_t RankCount(uint32_t x) const {
+    uint64_t r = nodes_[nodes_[x].l].cnt + 1;
+    for (uint32_t p = nodes_[x].p; p != 0; x = p, p = nodes_[p].p)
+      if (nodes_[p].r == x) r += nodes_[nodes_[p].l].cnt + 1;
+    return r;
+  }
+
+  uint32_t Successor(uint32_t x) const {
+    if (nodes_[x].r != 0) {
+      x = nodes_[x].r;
+      while (nodes_[x].l != 0) x = nodes_[x].l;
+      return x;
+    }
+    uint32_t p = nodes_[x].p;
+    while (p != 0 && nodes_[p].r == x) {
+      x = p;
+      p = nodes_[p].p;
+    }
+    return p;
+  }
+
+  uint32_t Predecessor(uint32_t x) const {
+    if (nodes_[x].l != 0) {
+      x = nodes_[x].l;
+      while (nodes_[x].r != 0) x = nodes_[x].r;
+      return x;
+    }
+    uint32_t p = nodes_[x].p;
+    while (p != 0 && nodes_[p].l == x) {
+      x = p;
+      p = nodes_[p].p;
+    }
+    return p;
+  }
+
+  // Piece holding the byte id (alive or dead); refreshes the hint.
+  uint32_t Resolve(Ident& id) const {
+    const Node& n = nodes_[id.node];
+    if (id.node != 0 && n.src == id.src && id.off >= n.off && id.off - n.off < n.len) return id.node;
+    auto it = map_.upper_bound(std::make_pair(id.src, id.off));
+    --it;
+    id.node = it->second;
+    return id.node;
+  }
+
+  // True when byte a comes before byte b in the text (dead bytes included).
+  bool Before(Ident& a, Ident& b) const {
+    if (a.src == b.src) return a.off < b.off;
+    return nodes_[Resolve(a)].label < nodes_[Resolve(b)].label;
+  }
+
+  // Makes a piece boundary at pos.
+  void CutAt(uint64_t pos) {
+    if (pos >= Total()) return;
+    auto [t, o] = Find(pos);
+    if (o == 0) return;
+    uint32_t n = NewNode(nodes_[t].src, nodes_[t].off + o, nodes_[t].len - o);
+    nodes_[t].len = o;
+    FixUp(t);
+    InsertAfter(t, n);
+  }
+
+  void Kill(uint32_t x) {
+    nodes_[x].alive = false;
+    FixUp(x);
+  }
+
+  // Inserts a new piece after piece `after` (0: at the front).
+  uint32_t InsertNew(uint32_t after, uint32_t src, uint64_t off, uint64_t len) {
+    uint32_t n = NewNode(src, off, len);
+    InsertAfter(after, n);
+    return n;
+  }
+
+  // Compares len bytes of data with the text from piece x, offset o.
+  bool Equal(uint32_t x, uint64_t o, const char* data, size_t len) const {
+    while (len > 0) {
+      if (x == 0) return false;
+      if (nodes_[x].alive) {
+        uint64_t take = std::min<uint64_t>(len, nodes_[x].len - o);
+        if (std::memcmp(Data(x) + o, data, take) != 0) return false;
+        data += take;
+        len -= take;
+      }
+      o = 0;
+      x = Successor(x);
+    }
+    return true;
+  }
+
+  template <class F>
+  void ForEachLive(F f) const {
+    Walk(root_, f);
+  }
+
+ private:
+  struct Node {
+    uint32_t l = 0, r = 0, p = 0, pri = 0, src = 0;
+    uint64_t cnt = 0, off = 0, len = 0, sum = 0, label = 0;
+    bool alive = false;
+  };
+
+  static constexpr uint64_t kLabelEnd = uint64_t{1} << 62;
+
+  // Gives piece n, just linked after piece `after` (0: first), a label.
+  void AssignLabel(uint32_t after, uint32_t n) {
+    uint64_t a = after == 0 ? 0 : nodes_[after].label;
+    uint32_t s = Successor(n);
+    uint64_t b = s == 0 ? kLabelEnd : nodes_[s].label;
+    nodes_[n].label = a;
+    if (b - a >= 2) {
+      nodes_[n].label = a + (b - a) / 2;
+      return;
+    }
+    // The smallest aligned label range around n whose piece count is below
+    // 2^k / 1.5^k gets its labels evenly spread.
+    uint32_t first = n, last = n;
+    uint64_t count = 1;
+    double limit = 1;
+    for (unsigned k = 1; k <= 62; ++k) {
+      limit *= 1.5;
+      uint64_t size = uint64_t{1} << k;
+      uint64_t lo = nodes_[n].label & ~(size - 1), hi = lo + size - 1;
+      for (uint32_t x = Predecessor(first); x != 0 && nodes_[x].label >= lo; x = Predecessor(x)) {
+        first = x;
+        ++count;
+      }
+      for (uint32_t x = Successor(last); x != 0 && nodes_[x].label <= hi; x = Successor(x)) {
+        last = x;
+        ++count;
+      }
+      if (static_cast<double>(count) * limit <= static_cast<double>(size) || (k == 62 && count < size)) {
+        uint64_t step = size / (count + 1);
+        uint64_t v = lo;
+        for (uint32_t x = first;; x = Successor(x)) {
+          v += step;
+          nodes_[x].label = v;
+          if (x == last) break;
+        }
+        return;
+      }
+    }
+  }
+
+  uint32_t NewNode(uint32_t src, uint64_t off, uint64_t len) {
+    Node n;
+    seed_ ^= seed_ << 13;
+    seed_ ^= seed_ >> 7;
+    seed_ ^= seed_ << 17;
+    n.pri = static_cast<uint32_t>(seed_ >> 16);
+    n.src = src;
+    n.off = off;
+    n.len = len;
+    n.sum = len;
+    n.cnt = 1;
+    n.alive = true;
+    nodes_.push_back(n);
+    uint32_t id = static_cast<uint32_t>(nodes_.size() - 1);
+    map_.emplace(std::make_pair(src, off), id);
+    return id;
+  }
+
+  void Pull(uint32_t x) {
+    Node& n = nodes_[x];
+    n.sum = (n.alive ? n.len : 0) + nodes_[n.l].sum + nodes_[n.r].sum;
+    n.cnt = 1 + nodes_[n.l].cnt + nodes_[n.r].cnt;
+    if (n.l) nodes_[n.l].p = x;
+    if (n.r) nodes_[n.r].p = x;
+  }
+
+  void FixUp(uint32_t x) {
+    for (; x != 0; x = nodes_[x].p) Pull(x);
+  }
+
+  // First k pieces into a, the rest into b.
+  void Split(uint32_t t, uint64_t k, uint32_t& a, uint32_t& b) {
+    if (t == 0) {
+      a = b = 0;
+      return;
+    }
+    uint64_t lc = nodes_[nodes_[t].l].cnt;
+    if (k <= lc) {
+      uint32_t x, y;
+      Split(nodes_[t].l, k, x, y);
+      nodes_[t].l = y;
+      Pull(t);
+      a = x;
+      b = t;
+    } else {
+      uint32_t x, y;
+      Split(nodes_[t].r, k - lc - 1, x, y);
+      nodes_[t].r = x;
+      Pull(t);
+      a = t;
+      b = y;
+    }
+  }
+
+  uint32_t Merge(uint32_t a, uint32_t b) {
+    if (a == 0) return b;
+    if (b == 0) return a;
+    if (nodes_[a].pri > nodes_[b].pri) {
+      uint32_t r = Merge(nodes_[a].r, b);
+      nodes_[a].r = r;
+      Pull(a);
+      return a;
+    }
+    uint32_t l = Merge(a, nodes_[b].l);
+    nodes_[b].l = l;
+    Pull(b);
+    return b;
+  }
+
+  void InsertAfter(uint32_t after, uint32_t n) {
+    uint64_t k = after == 0 ? 0 : RankCount(after);
+    uint32_t a, b;
+    Split(root_, k, a, b);
+    root_ = Merge(Merge(a, n), b);
+    nodes_[root_].p = 0;
+    AssignLabel(after, n);
+  }
+
+  template <class F>
+  void Walk(uint32_t t, F& f) const {
+    // In-order walk without recursion on the (random-depth) treap.
+    std::vector<uint32_t> stack;
+    while (t != 0 || !stack.empty()) {
+      while (t != 0) {
+        stack.push_back(t);
+        t = nodes_[t].l;
+      }
+      t = stack.back();
+      stack.pop_back();
+      if (nodes_[t].alive && nodes_[t].len > 0) f(Data(t), nodes_[t].len);
+      t = nodes_[t].r;
+    }
+  }
+
+  const std::vector<std::string_view>& sources_;
+  std::vector<Node> nodes_;
+  std::map<std::pair<uint32_t, uint64_t>, uint32_t> map_;
+  uint32_t root_ = 0;
+  uint64_t seed_ = 0x9E3779B97F4A7C15ull;
+};
+
+class FastReplacer {
+ public:
+  FastReplacer(const std::string& text, const std::vector<TReplaceItem>& items)
+      : text_(text), items_(items), dirtyByte_(text.size() + 1), dirtyGap_(text.size() + 2), pieces_(sources_) {}
+
+  std::vector<bool> Run(std::string& out) {
+    std::vector<bool> found(items_.size(), false);
+    if (!RegisterPatterns()) return found;  // nothing can be found: text unchanged
+    sources_.reserve(items_.size() + 1);
+    sources_.push_back(std::string_view(text_));
+    for (const TReplaceItem& item : items_) sources_.push_back(std::string_view(item.replacement));
+    ac_.Build(pats_);
+    grams_.Build(pats_);
+    FirstPass();
+    upWin_ = ac_.up;
+    pieces_.Init(text_.size());
+    bool changed = false;
+    for (size_t i = 0; i < items_.size(); ++i) {
+      uint32_t pid = itemPat_[i];
+      if (pid == kNone) continue;
+      if (--remaining_[pid] == 0) --lenCount_[lenIndex_[pid]];
+      uint64_t pos = 0;
+      if (FindFirst(pid, pos)) {
+        found[i] = true;
+        if (Edit(i, pos)) changed = true;
+      }
+      if (remaining_[pid] == 0) {
+        std::vector<uint64_t>().swap(orig_[pid].occ);
+        std::vector<Ident>().swap(heaps_[pid]);
+      }
+    }
+    if (changed) {
+      out.clear();
+      out.reserve(pieces_.Total());
+      pieces_.ForEachLive([&](const char* d, uint64_t n) { out.append(d, n); });
+      changedText_ = true;
+    }
+    return found;
+  }
+
+  bool Changed() const { return changedText_; }
+
+ private:
+  struct OrigList {
+    std::vector<uint64_t> occ;  // original occurrences in order, from ptr on not yet known dirty
+    size_t ptr = 0;
+    size_t cap = 0;
+    uint64_t scanFrom = 0;  // where the search for more occurrences goes on
+    bool exhausted = false;
+  };
+
+  // Distinct non-empty search strings; false when there is none.
+  bool RegisterPatterns() {
+    std::unordered_map<std::string_view, uint32_t> ids;
+    itemPat_.assign(items_.size(), kNone);
+    for (size_t i = 0; i < items_.size(); ++i) {
+      std::string_view s(items_[i].search);
+      if (s.empty()) continue;
+      auto [it, inserted] = ids.emplace(s, static_cast<uint32_t>(pats_.size()));
+      if (inserted) {
+        pats_.push_back(s);
+        remaining_.push_back(0);
+      }
+      itemPat_[i] = it->second;
+      ++remaining_[it->second];
+    }
+    if (pats_.empty() || text_.empty()) return false;
+    // Pending lengths: count of pending patterns per distinct length.
+    std::vector<size_t> lens;
+    for (std::string_view p : pats_) lens.push_back(p.size());
+    std::sort(lens.begin(), lens.end());
+    lens.erase(std::unique(lens.begin(), lens.end()), lens.end());
+    lenValue_ = lens;
+    lenCount_.assign(lens.size(), 0);
+    lenIndex_.resize(pats_.size());
+    for (size_t k = 0; k < pats_.size(); ++k) {
+      lenIndex_[k] = static_cast<uint32_t>(std::lower_bound(lens.begin(), lens.end(), pats_[k].size()) - lens.begin());
+      ++lenCount_[lenIndex_[k]];
+    }
+    lenTop_ = lens.size();
+    orig_.resize(pats_.size());
+    heaps_.resize(pats_.size());
+    for (size_t k = 0; k < pats_.size(); ++k) orig_[k].cap = remaining_[k] + kSlack;
+    return true;
+  }
+
+  // Longest pending search string (0: none).
+  size_t PendingMax() {
+    while (lenTop_ > 0 && lenCount_[lenTop_ - 1] == 0) --lenTop_;
+    return lenTop_ == 0 ? 0 : lenValue_[lenTop_ - 1];
+  }
+
+  // One pass of the automaton over the original text: the first `cap`
+  // occurrences of every search string.
+  void FirstPass() {
+    std::vector<uint32_t> up = ac_.up;
+    size_t open = pats_.size();
+    const char* d = text_.data();
+    const size_t n = text_.size();
+    auto active = [&](uint32_t pid) { return orig_[pid].occ.size() < orig_[pid].cap; };
+    uint32_t s = 0;
+    for (size_t i = 0; i < n && open > 0; ++i) {
+      s = ac_.Next(s, static_cast<uint8_t>(d[i]));
+      if (ac_.Term(s) == kNone && up[s] == kNone) continue;
+      ForEachActive(ac_, up, s, active, [&](uint32_t t) {
+        uint32_t pid = ac_.Term(t);
+        std::string_view p = pats_[pid];
+        size_t a = ac_.Anchor(pid);
+        size_t st = i + 1 - a;
+        if (st + p.size() > n) return;
+        if (a < p.size() && std::memcmp(d + st + a, p.data() + a, p.size() - a) != 0) return;
+        OrigList& ol = orig_[pid];
+        ol.occ.push_back(st);
+        if (ol.occ.size() == ol.cap) --open;
+      });
+    }
+    for (OrigList& ol : orig_) {
+      if (ol.occ.size() < ol.cap) {
+        ol.exhausted = true;
+      } else {
+        ol.scanFrom = ol.occ.back() + 1;
+      }
+    }
+  }
+
+  // True when the original bytes [o, o + m) are all still in the text, side
+  // by side.
+  bool Clean(uint64_t o, size_t m) const {
+    if (dirtyByte_.AnyIn(o, o + m)) return false;
+    return m < 2 || !dirtyGap_.AnyIn(o + 1, o + m);
+  }
+
+  // First clean original occurrence of pattern pid.
+  bool FirstOriginal(uint32_t pid, uint64_t& o) {
+    OrigList& ol = orig_[pid];
+    std::string_view p = pats_[pid];
+    for (;;) {
+      if (ol.ptr < ol.occ.size()) {
+        if (Clean(ol.occ[ol.ptr], p.size())) {
+          o = ol.occ[ol.ptr];
+          return true;
+        }
+        ++ol.ptr;
+        continue;
+      }
+      if (ol.exhausted) return false;
+      ol.occ.clear();
+      ol.ptr = 0;
+      if (ol.scanFrom + p.size() > text_.size()) {
+        ol.exhausted = true;
+        return false;
+      }
+      const void* f = memmem(text_.data() + ol.scanFrom, text_.size() - ol.scanFrom, p.data(), p.size());
+      if (f == nullptr) {
+        ol.exhausted = true;
+        return false;
+      }
+      uint64_t at = static_cast<uint64_t>(static_cast<const char*>(f) - text_.data());
+      ol.occ.push_back(at);
+      ol.scanFrom = at + 1;
+    }
+  }
+
+  // Position of the byte `id` when it is alive and the text there holds p.
+  bool Verify(Ident& id, std::string_view p, uint64_t& pos) const {
+    uint32_t x = pieces_.Resolve(id);
+    if (!pieces_.Alive(x)) return false;
+    uint64_t o = id.off - pieces_.Off(x);
+    pos = pieces_.RankBytes(x) + o;
+    if (pos + p.size() > pieces_.Total()) return false;
+    return pieces_.Equal(x, o, p.data(), p.size());
+  }
+
+  // Binary min-heap of candidates in text order.
+  void HeapPush(std::vector<Ident>& h, const Ident& id) {
+    h.push_back(id);
+    for (size_t i = h.size() - 1; i > 0;) {
+      size_t up = (i - 1) / 2;
+      if (!pieces_.Before(h[i], h[up])) break;
+      std::swap(h[i], h[up]);
+      i = up;
+    }
+  }
+  void HeapPop(std::vector<Ident>& h) {
+    h.front() = h.back();
+    h.pop_back();
+    const size_t n = h.size();
+    for (size_t i = 0;;) {
+      size_t m = i, l = 2 * i + 1, r = l + 1;
+      if (l < n && pieces_.Before(h[l], h[m])) m = l;
+      if (r < n && pieces_.Before(h[r], h[m])) m = r;
+      if (m == i) break;
+      std::swap(h[i], h[m]);
+      i = m;
+    }
+  }
+
+  // First valid candidate made by edits.
+  bool FirstMade(uint32_t pid, Ident& id, uint64_t& pos) {
+    std::vector<Ident>& h = heaps_[pid];
+    while (!h.empty()) {
+      if (Verify(h.front(), pats_[pid], pos)) {
+        id = h.front();
+        return true;
+      }
+      HeapPop(h);
+    }
+    return false;
+  }
+
+  // Position of the leftmost occurrence of pattern pid in the current text.
+  bool FindFirst(uint32_t pid, uint64_t& pos) {
+    uint64_t o = 0;
+    bool haveOrig = FirstOriginal(pid, o);
+    Ident made;
+    uint64_t madePos = 0;
+    bool haveMade = FirstMade(pid, made, madePos);
+    if (!haveOrig && !haveMade) return false;
+    if (haveOrig) {
+      Ident oi{0, 0, o};
+      if (!haveMade || !pieces_.Before(made, oi)) {
+        uint32_t x = pieces_.Resolve(oi);
+        pos = pieces_.RankBytes(x) + (o - pieces_.Off(x));
+        return true;
+      }
+    }
+    pos = madePos;
+    return true;
+  }
+
+  // Replaces the key of item i at pos; false when the text stays the same.
+  bool Edit(size_t i, uint64_t pos) {
+    const TReplaceItem& item = items_[i];
+    const size_t k = std::min(item.keyLen, item.search.size());
+    const std::string& rep = item.replacement;
+    if (k == rep.size()) {
+      if (k == 0) return false;
+      auto [x, o] = pieces_.Find(pos);
+      if (pieces_.Equal(x, o, rep.data(), k)) return false;
+    }
+    if (k == 0) {
+      // Inserting between two original bytes that were side by side.
+      auto [x, o] = pieces_.Find(pos);
+      if (o > 0 && pieces_.Src(x) == 0) dirtyGap_.Set(pieces_.Off(x) + o);
+    }
+    pieces_.CutAt(pos);
+    if (k > 0) {
+      pieces_.CutAt(pos + k);
+      uint32_t x = pieces_.Find(pos).first;
+      uint64_t left = k;
+      while (left > 0) {
+        uint32_t nx = pieces_.Successor(x);
+        if (pieces_.Alive(x)) {
+          uint64_t len = pieces_.Len(x);
+          if (pieces_.Src(x) == 0) dirtyByte_.SetRange(pieces_.Off(x), pieces_.Off(x) + len);
+          left -= len;
+          pieces_.Kill(x);
+        }
+        x = nx;
+      }
+    }
+    if (!rep.empty()) {
+      uint32_t before = pos == 0 ? 0 : pieces_.Find(pos - 1).first;
+      pieces_.InsertNew(before, static_cast<uint32_t>(i + 1), 0, rep.size());
+    }
+    ScanAround(pos, pos + rep.size());
+    return true;
+  }
+
+  // Finds the occurrences of pending patterns that touch the edited zone
+  // [p, z) (for p == z: that contain the seam at p) and adds them to the
+  // heaps. Such an occurrence starts at most L - 1 bytes before p (L: the
+  // longest pending pattern). One that starts more than kGram - 1 bytes
+  // before p holds the kGram bytes before p followed by at least one more
+  // byte, so when the filter rules that run out, the search starts at
+  // p - (kGram - 1).
+  void ScanAround(uint64_t p, uint64_t z) {
+    const size_t L = PendingMax();
+    if (L == 0) return;
+    const uint64_t total = pieces_.Total();
+    size_t left = L - 1;
+    if (L > kGram && p >= kGram) {
+      buf_.clear();
+      auto [x, o] = pieces_.Find(p - kGram);
+      for (uint64_t at = p - kGram; at < p;) {
+        if (pieces_.Alive(x)) {
+          uint64_t take = std::min<uint64_t>(pieces_.Len(x) - o, p - at);
+          buf_.append(pieces_.Data(x) + o, take);
+          at += take;
+        }
+        o = 0;
+        x = pieces_.Successor(x);
+      }
+      if (grams_.Empty() || !grams_.MayHold(buf_.data())) left = kGram - 1;
+    }
+    const uint64_t q = p > left ? p - left : 0;
+    const uint64_t e = std::min<uint64_t>(total, z + L - 1);
+    if (q >= e) return;
+    buf_.clear();
+    segs_.clear();
+    auto [x, o] = pieces_.Find(q);
+    for (uint64_t at = q; at < e;) {
+      if (pieces_.Alive(x)) {
+        uint64_t take = std::min<uint64_t>(pieces_.Len(x) - o, e - at);
+        segs_.push_back(Seg{buf_.size(), pieces_.Src(x), x, pieces_.Off(x) + o});
+        buf_.append(pieces_.Data(x) + o, take);
+        at += take;
+      }
+      o = 0;
+      x = pieces_.Successor(x);
+    }
+    auto active = [&](uint32_t pid) { return remaining_[pid] > 0; };
+    uint32_t s = 0;
+    const size_t n = buf_.size();
+    for (size_t j = 0; j < n; ++j) {
+      s = ac_.Next(s, static_cast<uint8_t>(buf_[j]));
+      const uint64_t i = q + j;
+      if (ac_.Term(s) != kNone || upWin_[s] != kNone) {
+        ForEachActive(ac_, upWin_, s, active, [&](uint32_t t) {
+          uint32_t pid = ac_.Term(t);
+          std::string_view pat = pats_[pid];
+          size_t a = ac_.Anchor(pid);
+          uint64_t st = i + 1 - a;
+          if (st >= z || st + pat.size() <= p || st + pat.size() > e) return;
+          size_t bs = st - q;
+          if (a < pat.size() && std::memcmp(buf_.data() + bs + a, pat.data() + a, pat.size() - a) != 0) return;
+          auto it = std::upper_bound(segs_.begin(), segs_.end(), bs,
+                                     [](size_t v, const Seg& sg) { return v < sg.bufStart; });
+          --it;
+          HeapPush(heaps_[pid], Ident{it->src, it->node, it->off + (bs - it->bufStart)});
+        });
+      }
+      if (i + 1 >= z && i + 1 - ac_.Depth(s) >= z) break;
+    }
+  }
+
+  struct Seg {
+    size_t bufStart;
+    uint32_t src;
+    uint32_t node;
+    uint64_t off;
+  };
+
+  const std::string& text_;
+  const std::vector<TReplaceItem>& items_;
+  std::vector<std::string_view> pats_;
+  std::vector<uint32_t> itemPat_;
+  std::vector<uint32_t> remaining_;
+  std::vector<size_t> lenValue_;
+  std::vector<uint32_t> lenCount_;
+  std::vector<uint32_t> lenIndex_;
+  size_t lenTop_ = 0;
+  Automaton ac_;
+  GramFilter grams_;
+  std::vector<uint32_t> upWin_;
+  std::vector<OrigList> orig_;
+  std::vector<std::vector<Ident>> heaps_;
+  BitSet dirtyByte_;
+  BitSet dirtyGap_;
+  std::vector<std::string_view> sources_;
+  PieceTable pieces_;
+  std::string buf_;
+  std::vector<Seg> segs_;
+  bool changedText_ = false;
+};
+
+}  // namespace
+
+std::vector<bool> ReplaceSequentialFast(std::string& text, const std::vector<TReplaceItem>& items) {
+  std::string out;
+  std::vector<bool> found;
+  {
+    FastReplacer r(text, items);
+    found = r.Run(out);
+    if (!r.Changed()) return found;
+  }
+  text.swap(out);
+  return found;
+}

@@ -1,0 +1,16 @@
+// Sequential search-and-replace of translated lines in a data text (the
+// default replacement mode of korvane), in two forms that give the same bytes:
+// the plain loop, kept as the reference, and a near-linear one for game files
+// of tens of megabytes and 10^5 lines.
+#pragma once
+#include <string>
+#include <vector>
+struct TReplaceItem {
+  std::string search;       // key followed by the right part
+  size_t keyLen;            // the first keyLen bytes of an occurrence are the key (keyLen <= search.size())
+  std::string replacement;  // replaces the key bytes
+};
+// For each item in order: find the first occurrence (leftmost, searching from the start) of `search` in the current text; an empty search is never found. If found at p, the keyLen bytes at p are replaced by `replacement` (the text grows or shrinks; the rest moves). Returns one found flag per item.
+std::vector<bool> ReplaceSequentialLiteral(std::string& text, const std::vector<TReplaceItem>& items);
+// Same result, byte for byte, in near-linear time.
+std::vector<bool> ReplaceSequentialFast(std::string& text, const std::vector<TReplaceItem>& items);

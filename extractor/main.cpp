@@ -1,0 +1,12 @@
+// korvane: extracts the strings of a game data file with a script of
+// pattern pairs into a text file, and puts edited lines back.
+#include <string>
+#include <vector>
+
+#include "common/platform.h"
+#include "extractor/korvane.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return RunProgram([&] { return RunKorvane(args); });
+}

@@ -1,0 +1,223 @@
+#include "extractor/params.h"
+
+#include <sys/stat.h>
+
+#include "common/errors.h"
+#include "common/platform.h"
+#include "common/strutil.h"
+
+const std::vector<std::string>& UsageLines() {
+  static const std::vector<std::string> lines = {
+    R"KV(KORVANE v6.4 By QUENLOW)KV",
+    R"KV(Usage: TOLMERE [operation] file_data file_txt [options])KV",
+    R"KV(Operation:)KV",
+    R"KV(       extract = delete double.)KV",
+    R"KV(file_data -> script_list.txt -> file_txt)KV",
+    R"KV(       replace = replace all double.)KV",
+    R"KV(file_data <- script_list.txt <- file_txt)KV",
+    R"KV(Options:)KV",
+    R"KV(       -d (extract = delete double.)KV",
+    R"KV(          (replace = replace all double.)KV",
+    R"KV(       -b (find begin regular last.)KV",
+    R"KV(           exemple find text=": (text="...text="..."end))KV",
+    R"KV(           Find = (text="..."end), a not (text="...text="..."end))KV",
+    R"KV(       -out_data [out file data for replace])KV",
+    R"KV(       -utf16 (standart encodings >export> utf8 >import> original encoding)KV",
+    R"KV(       -rep_reg (replace mode search regular))KV",
+    R"KV(       -f[t,2r,f])KV",
+    R"KV(                  -ft  (begin to find position is finded text. ([reg1]|[text][reg2]))KV",
+    R"KV(                  -f2r (begin to find position is finded two rerular, on default. ([reg1][text]|[reg2]))KV",
+    R"KV(                  -ff  (begin to find position is finded final. ([reg1][text][reg2]|))KV",
+    R"KV(       -hex_sys (replace hex byte 1-31 (\x01-\x1F))KV",
+    R"KV(       -hex_lat (replace hex byte 32-127 (\x20-\x7F))KV",
+    R"KV(       -hex_utf8 (replace hex byte 128-255 (\x80-\xFF))KV",
+    R"KV(       -ee export empty)KV",
+    R"KV(       -not_ekrane not replace \\n to text \n, a repalace \\n to \(enter \x0A) )KV",
+    R"KV(       -nr_rn (not replace all \r and \n -> enter)KV",
+    R"KV(       -nr_r_mac (not replace \r -> enter for mac)KV",
+    R"KV(       -nr_n_unx (not replace \n -> enter for unix)KV",
+    R"KV(       -nr_rn_win (not replace \r\n -> enter for win)KV",
+    R"KV(       -nr_t (not replace \t -> "  ")KV",
+    R"KV(       -nr_bs (not replace border space -> \x20Text\x20)KV",
+    R"KV(       -r_da_old (replace \a and \d -> enter)KV",
+    R"KV(       -r_bs_old (replace border space -> \" Text \")KV",
+    R"KV(       -del_enter_and_tab delete enter and tab.)KV",
+    R"KV(       -border_quot insert border quots, if there not.)KV",
+    R"KV(       -bq_sys (export - clear border quots system; import - recover border quots system.)KV",
+    R"KV(       -del_lines_trash [file.txt] delete lines trash. exemple -del_lines_trash file_trash.txt)KV",
+    R"KV(       -rep_input_txt [file.txt] input original exportired file for sinchronization old version, only replace. exemple -rep_input_txt namefile.txt)KV",
+    R"KV(       -silent silent for view error.)KV",
+    R"KV(       -single_line single line find (!!!NOT WORK UNICODE!!! AND BYTE 128-191) (test work \x97 \xa8 \xab \xb8 \xbb).)KV",
+    R"KV(       -add_final_enter)KV",
+    R"KV(       -adv_values_script)KV",
+    R"KV(       -script [file] script file in root programm.)KV",
+    R"KV(                      Warning: This replace use only for script with one action.)KV",
+    R"KV(       Advaced script value keys:)KV",
+    R"KV(         [-nr_rn] not replace enter all)KV",
+    R"KV(         [-nr_rn_win] not replace enter win)KV",
+    R"KV(         [-nr_n_unix] not replace enter unix)KV",
+    R"KV(         [-nr_r_mac] not replace enter mac)KV",
+    R"KV(         [-enter_win_reg] standartilizing enter all to reg win)KV",
+    R"KV(         [-enter_win] standartilizing enter all to simple win)KV",
+    R"KV(         [-enter_unix_reg] standartilizing enter all to reg unix)KV",
+    R"KV(         [-enter_unix] standartilizing enter all to simple unix)KV",
+    R"KV(         [-enter_mac_reg] standartilizing enter all to reg mac)KV",
+    R"KV(         [-enter_mac] standartilizing enter all to simple mac)KV",
+  };
+  return lines;
+}
+
+void PrintUsage() {
+  for (const auto& line : UsageLines()) ConsoleLine(line);
+}
+
+namespace {
+
+struct TSwitch {
+  const char* option;
+  bool TParametrs::*field;
+};
+
+const TSwitch kSwitches[] = {
+    {"-ee", &TParametrs::ee},
+    {"-d", &TParametrs::d},
+    {"-b", &TParametrs::b},
+    {"-ft", &TParametrs::ft},
+    {"-ff", &TParametrs::ff},
+    {"-hex_sys", &TParametrs::hex_sys},
+    {"-hex_lat", &TParametrs::hex_lat},
+    {"-hex_utf8", &TParametrs::hex_utf8},
+    {"-rep_reg", &TParametrs::rep_reg},
+    {"-nr_rn", &TParametrs::nr_rn},
+    {"-nr_r_mac", &TParametrs::nr_r_mac},
+    {"-nr_n_unx", &TParametrs::nr_n_unx},
+    {"-nr_rn_win", &TParametrs::nr_rn_win},
+    {"-not_ekrane", &TParametrs::not_ekrane},
+    {"-nr_t", &TParametrs::nr_t},
+    {"-nr_bs", &TParametrs::nr_bs},
+    {"-r_da_old", &TParametrs::r_da_old},
+    {"-r_bs_old", &TParametrs::r_bs_old},
+    {"-del_enter_and_tab", &TParametrs::del_enter_and_tab},
+    {"-border_quot", &TParametrs::border_quot},
+    {"-bq_sys", &TParametrs::bq_sys},
+    {"-silent", &TParametrs::silent},
+    {"-adv_values_script", &TParametrs::adv_values_script},
+    {"-single_line", &TParametrs::single_line},
+    {"-add_final_enter", &TParametrs::add_final_enter},
+    {"-utf16", &TParametrs::utf16},
+};
+
+std::string Arg(const std::vector<std::string>& args, int32_t index) {
+  // index is 1-based like the argument numbers of the command line.
+  return index >= 1 && static_cast<size_t>(index) <= args.size() ? args[index - 1] : std::string();
+}
+
+void EndWithUsage(const char* message) {
+  PrintUsage();
+  ConsoleLine("");
+  if (message) ConsoleLine(message);
+}
+
+void LookupScript(TParametrs& p, const std::string& name) {
+  p.script_file = ProgramDir() + name;
+  if (FileExistsCI(p.script_file)) {
+    ConsoleLine("Find script: " + p.script_file);
+    return;
+  }
+  ConsoleLine("Not find script: " + p.script_file);
+  std::string here = ExpandPath(name);
+  if (!here.empty() && FileExistsCI(here)) {
+    p.script_file = here;
+    return;
+  }
+  ConsoleLine("And not find name in root exe");
+  ConsoleLine("Default script loading...");
+  p.script_file = ProgramDir() + "script_list.txt";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+TStartResult ParseCommandLine(const std::vector<std::string>& args, TParametrs& p) {
+  const int32_t count = static_cast<int32_t>(args.size());
+  p.operation = Arg(args, 1);
+  p.file_data = ExpandPath(Arg(args, 2));
+  p.file_txt = ExpandPath(Arg(args, 3));
+  p.script_file = ProgramDir() + "script_list.txt";
+
+  p.arg_index = 1;
+  while (p.arg_index <= count) {
+    const std::string arg = AnsiLowerCase(Arg(args, p.arg_index));
+    for (const auto& s : kSwitches) {
+      if (arg == s.option) p.*(s.field) = true;
+    }
+    if (arg == "-script") {
+      if (p.arg_index + 1 > count) {
+        EndWithUsage("Not Specified file script.");
+        return TStartResult::End;
+      }
+      LookupScript(p, Arg(args, p.arg_index + 1));
+      ++p.arg_index;
+    }
+    if (arg == "-del_lines_trash") {
+      if (p.arg_index + 1 > count) {
+        EndWithUsage("Not Specified file trash.");
+        return TStartResult::End;
+      }
+      p.trash.enabled = true;
+      p.trash.file = ProgramDir() + Arg(args, p.arg_index + 1);
+    }
+    if (arg == "-rep_input_txt") {
+      if (p.arg_index + 1 > count) {
+        EndWithUsage("Not Specified file exportired old version.");
+        return TStartResult::End;
+      }
+      p.rep_input.enabled = true;
+      p.rep_input.file = Arg(args, p.arg_index + 1);
+    }
+    if (arg == "-out_data") {
+      if (p.arg_index + 1 > count) {
+        EndWithUsage(nullptr);
+        return TStartResult::End;
+      }
+      p.out_data = ExpandPath(Arg(args, p.arg_index + 1));
+    }
+    ++p.arg_index;
+  }
+  return TStartResult::Continue;
+}
+
+TStartResult CheckStartFiles(TParametrs& p) {
+  if (!FileExistsCI(p.file_data)) {
+    if (!p.silent) ConsoleLine("Not Find File: " + p.file_data);
+    return TStartResult::End;
+  }
+  if (!FileExistsCI(p.file_txt) && p.operation == "replace") {
+    if (!p.silent) ConsoleLine("Not Find File: " + p.file_txt);
+    return TStartResult::End;
+  }
+  if (!FileExistsCI(p.script_file)) {
+    ConsoleLine("Not find script: " + p.script_file);
+    ConsoleLine("And not find in root exe!!!");
+  }
+  if (!p.silent) ConsoleLine("Please wait...");
+  if (!p.out_data.empty()) {
+    // The copy becomes the data file: a failed copy must stop the run, or
+    // an old file at that path would be worked on instead.
+    const std::string source = ResolveExistingCI(p.file_data);
+    if (!SameFile(source, p.out_data)) {
+      ForceFileDir(p.out_data);
+      std::string err = CopyFileOver(source, p.out_data);
+      if (!err.empty()) {
+        throw EInOutError("Cannot copy file \"" + source + "\" to \"" + p.out_data + "\". " + err);
+      }
+    }
+    p.file_data = p.out_data;
+  }
+  return TStartResult::Continue;
+}

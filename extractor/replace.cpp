@@ -1,0 +1,269 @@
+#include "extractor/replace.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <new>
+
+#include "common/platform.h"
+#include "common/stringlist.h"
+#include "common/strutil.h"
+#include "extractor/convert.h"
+#include "extractor/datacodec.h"
+#include "extractor/fast_replace.h"
+#include "extractor/regexsearch.h"
+
+size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
+  if (needle.empty() || from < 1 || from > hay.size()) return 0;
+  const size_t start = from - 1;
+  if (needle.size() > hay.size() - start) return 0;
+  if (needle.size() < 8) {
+    const size_t r = hay.find(needle, start);
+    return r == std::string_view::npos ? 0 : r + 1;
+  }
+  auto it = std::search(hay.begin() + static_cast<std::ptrdiff_t>(start), hay.end(),
+                        std::boyer_moore_horspool_searcher(needle.begin(), needle.end()));
+  return it == hay.end() ? 0 : static_cast<size_t>(it - hay.begin()) + 1;
+}
+
+namespace {
+
+// A line prepared for its search: key and replacement (left part included)
+// and the console lines that their conversion produced.
+struct TPrepared {
+  std::string key;
+  std::string replacement;
+  std::vector<std::string> messages;
+};
+
+std::string Inner(std::string_view line, const std::string& prefix, const std::string& suffix) {
+  return Copy(line, static_cast<long long>(prefix.size()) + 1,
+              static_cast<long long>(line.size()) - static_cast<long long>(prefix.size()) -
+                  static_cast<long long>(suffix.size()));
+}
+
+class TReplacer {
+ public:
+  TReplacer(const TParametrs& p, const std::vector<TScript>& scripts, TExtraction& ex, TDataText& data,
+            TReportState& report)
+      : p_(p), scripts_(scripts), ex_(ex), data_(data), report_(report) {}
+
+  void Run();
+
+ private:
+  TPrepared Prepare(size_t i);
+  void Miss(const std::string& key);
+  void PrintMessages(const TPrepared& line) {
+    for (const auto& m : line.messages) ConsoleLine(m);
+  }
+  void RunDefault();
+  void RunLineByLine();
+  void WriteResult();
+
+  const TParametrs& p_;
+  const std::vector<TScript>& scripts_;
+  TExtraction& ex_;
+  TDataText& data_;
+  TReportState& report_;
+  std::vector<std::string> translated_;
+  std::string out_;        // "-b": the data written so far
+  size_t current_ = 0;     // index of the line being handled
+  static const std::string kEmpty;
+};
+
+const std::string TReplacer::kEmpty;
+
+TPrepared TReplacer::Prepare(size_t i) {
+  TPrepared r;
+  const TInfoLINE& item = ex_.items[i];
+  const bool hasEntry = item.script_index >= 0 && static_cast<size_t>(item.script_index) < scripts_.size();
+  const std::string& prefix = hasEntry ? scripts_[item.script_index].prefix : kEmpty;
+  const std::string& suffix = hasEntry ? scripts_[item.script_index].suffix : kEmpty;
+  const std::string& adv = hasEntry ? scripts_[item.script_index].adv_keys : kEmpty;
+
+  std::string innerExported = Inner(ex_.lines[i], prefix, suffix);
+  std::string innerTranslated = Inner(translated_[i], prefix, suffix);
+  if (p_.bq_sys && i < ex_.raw_lines.size()) {
+    const std::string& raw = ex_.raw_lines[i];
+    if (!raw.empty() && (raw.front() == '"' || raw.back() == '"')) {
+      // The raw text is searched; the translation gets back exactly the
+      // quotes that the export removed from the text, inside the prefix
+      // and suffix.
+      innerExported = Inner(raw, prefix, suffix);
+      const bool lead = !innerExported.empty() && innerExported.front() == '"';
+      const bool trail = innerExported.size() > 1 && innerExported.back() == '"';
+      innerTranslated = (lead ? "\"" : "") + innerTranslated + (trail ? "\"" : "");
+    }
+  }
+  // The translated line first: this orders the console warnings.
+  r.replacement = item.left_text + ImportText(innerTranslated, adv, p_, report_.quot_warnings, r.messages);
+  r.key = item.left_text + ImportText(innerExported, adv, p_, report_.quot_warnings, r.messages);
+  return r;
+}
+
+void TReplacer::Miss(const std::string& key) {
+  if (!report_.first_miss) {
+    ConsoleLine("WARNING: DETECTED NOT FIND LINES!!! NotCompare \\r\\n ???");
+    ConsoleLine("Error: " + p_.file_data);
+    ConsoleLine(key);
+    ConsoleLine("...");
+    report_.first_miss = true;
+    report_.not_found_text += "FILE: " + p_.file_data + "\r\n\r\n";
+    if (!p_.silent) WaitEnter();
+  }
+  report_.not_found_text += key + "\r\n\r\n";
+}
+
+void TReplacer::RunDefault() {
+  // All lines are converted first, in line order, then searched and
+  // replaced in one sequential pass (near-linear, the same bytes as a search
+  // of each line from the start of the text as changed so far); the console
+  // output keeps the order of a line-by-line run (conversion warnings, then
+  // the miss report).
+  const size_t n = ex_.lines.size();
+  std::vector<TReplaceItem> items;
+  std::vector<std::vector<std::string>> messages;
+  items.reserve(n);
+  messages.reserve(n);
+  auto report = [&](const std::vector<bool>& found) {
+    for (size_t i = 0; i < found.size(); ++i) {
+      for (const auto& m : messages[i]) ConsoleLine(m);
+      if (!found[i]) Miss(items[i].search.substr(0, items[i].keyLen));
+    }
+  };
+  try {
+    for (current_ = 0; current_ < n; ++current_) {
+      TPrepared line = Prepare(current_);
+      TReplaceItem item;
+      item.keyLen = line.key.size();
+      item.search = std::move(line.key);
+      item.search += ex_.items[current_].right_text;
+      item.replacement = std::move(line.replacement);
+      items.push_back(std::move(item));
+      messages.push_back(std::move(line.messages));
+    }
+  } catch (...) {
+    // Lines before the failing one are handled as a line-by-line run would
+    // have handled them before it failed.
+    report(ReplaceSequentialFast(data_.text, items));
+    throw;
+  }
+  report(ReplaceSequentialFast(data_.text, items));
+}
+
+void TReplacer::RunLineByLine() {
+  const size_t n = ex_.lines.size();
+  size_t searchStart = 1;  // "-b": next search from here
+  size_t cursor = 1;       // "-b": first byte not yet written
+  std::string& text = data_.text;
+  for (current_ = 0; current_ < n; ++current_) {
+    TPrepared line = Prepare(current_);
+    PrintMessages(line);
+    const TInfoLINE& item = ex_.items[current_];
+    size_t pos = 0;
+    if (p_.rep_reg) {
+      const std::string pattern = QuoteRegexText(line.key) + item.right_re;
+      if (!pattern.empty()) {
+        int64_t off = 0;
+        std::string searchError;
+        RegexFindFrom(pattern, text, off, p_.b ? static_cast<int64_t>(searchStart) : 0, &searchError);
+        if (!searchError.empty()) ConsoleLine(SearchErrorWarning(pattern, searchError));
+        pos = static_cast<size_t>(off);
+      }
+    } else {
+      pos = FindBytes(text, line.key + item.right_text, p_.b ? searchStart : 1);
+    }
+    if (pos == 0) {
+      Miss(line.key);
+      continue;
+    }
+    if (p_.d) {
+      // An unchanged line would rewrite the whole text to the same bytes.
+      if (line.key != line.replacement) ReplaceAllInPlace(text, line.key, line.replacement);
+    } else if (p_.b) {
+      if (line.key.size() == line.replacement.size()) {
+        if (!line.key.empty()) std::memcpy(&text[pos - 1], line.replacement.data(), line.replacement.size());
+      } else {
+        out_.append(text, cursor - 1, pos - cursor);
+        out_ += line.replacement;
+        cursor = pos + line.key.size();
+      }
+      searchStart = pos + line.key.size();
+    } else {
+      text.replace(pos - 1, line.key.size(), line.replacement);
+    }
+  }
+  if (p_.b) {
+    if (cursor - 1 < text.size()) out_.append(text, cursor - 1, std::string::npos);
+  } else {
+    out_.swap(text);
+  }
+}
+
+void TReplacer::WriteResult() {
+  std::string encoded;
+  const std::string* bytes = &out_;
+  if (p_.utf16) {
+    if (!EncodeDataFile(out_, data_.encoding, encoded)) {
+      throw EInOutError("Cannot save \"" + p_.file_data +
+                        "\" as UTF-16: the replaced text is not valid UTF-8. The data file is unchanged");
+    }
+    bytes = &encoded;
+  }
+  // The result goes to the temporary file first, so that it survives a
+  // failure of the final write.
+  const std::string temp = p_.file_data + ".temp";
+  WriteWholeFile(temp, *bytes);
+  try {
+    WriteWholeFile(p_.file_data, *bytes);
+  } catch (const EError& e) {
+    throw EFCreateError(std::string(e.what()) + " The replaced data is kept in \"" + temp + "\"");
+  }
+  DeleteFileIfExists(temp);
+}
+
+void TReplacer::Run() {
+  current_ = 0;
+  try {
+    translated_ = SplitLines(ReadWholeFile(p_.file_txt));
+    if (p_.rep_input.enabled) {
+      // An older export stands in for the fresh lines; every line uses the
+      // entry and the parts of the first line found.
+      ex_.lines = SplitLines(ReadWholeFile(p_.rep_input.file));
+      ex_.items.resize(ex_.lines.size());
+      for (size_t i = 1; i < ex_.items.size(); ++i) ex_.items[i] = ex_.items[0];
+    }
+    if (translated_.size() != ex_.lines.size()) {
+      ConsoleLine("ERROR: Count lines not aligment.");
+      throw ERunError("ERROR: Count lines not aligment.");
+    }
+    if (!p_.rep_reg && !p_.b && !p_.d) {
+      RunDefault();
+      out_.swap(data_.text);
+    } else {
+      RunLineByLine();
+    }
+  } catch (const EReplaceLineError&) {
+    throw;
+  } catch (const std::exception&) {
+    const std::string line = current_ < ex_.lines.size() ? ex_.lines[current_] : std::string();
+    const std::string message = "ERROR LINE: " + std::to_string(current_ + 1) + " " + line;
+    ConsoleLine(message);
+    throw EReplaceLineError(message);
+  }
+  WriteResult();
+  if (!p_.silent) ConsoleLine("Done: " + p_.file_data);
+}
+
+}  // namespace
+
+void ReplaceItems(const TParametrs& p, const std::vector<TScript>& scripts, TExtraction& ex,
+                  TDataText& data, TReportState& report) {
+  if (ex.lines.empty() && !p.rep_input.enabled) return;
+  TReplacer(p, scripts, ex, data, report).Run();
+}
+
+void WriteNotFoundReport(const TReportState& report) {
+  if (report.not_found_text.empty() && report.quot_warnings.empty()) return;
+  AppendToFile(ProgramDir() + "NOT_FIND_LINES.txt", report.not_found_text + report.quot_warnings);
+}

@@ -1,0 +1,36 @@
+// The replacement pass: puts the edited lines of the text file back into
+// the data text in the places where the extraction found their originals,
+// and writes the data file.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/errors.h"
+#include "extractor/extract.h"
+#include "extractor/params.h"
+#include "extractor/script.h"
+
+// Raised after "ERROR LINE: ..." was printed; its message is that same text.
+KV_DECLARE_ERROR(EReplaceLineError)
+
+// Unmatched lines and kept quotes, reported at the end of the run.
+struct TReportState {
+  std::string not_found_text;
+  std::string quot_warnings;
+  bool first_miss = false;
+};
+
+// 1-based position of needle in hay at or after from, 0 when absent or empty.
+size_t FindBytes(std::string_view hay, std::string_view needle, size_t from = 1);
+
+// Runs the pass when the operation is "replace". Raises EReplaceLineError
+// when a line fails (the data file is then unchanged) and the errors of
+// the final write (the temporary file "<data>.temp" then holds the result).
+void ReplaceItems(const TParametrs& p, const std::vector<TScript>& scripts, TExtraction& ex,
+                  TDataText& data, TReportState& report);
+
+// Appends the report to "NOT_FIND_LINES.txt" in the program directory when
+// there is anything to report.
+void WriteNotFoundReport(const TReportState& report);
