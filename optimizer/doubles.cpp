@@ -1,0 +1,123 @@
+// Modes -sd (split repeated lines off into a "_double.txt" companion) and
+// -rd (ordered recover: each English line replaces the next equal source line).
+#include "optimizer/doubles.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+#include "common/platform.h"
+#include "common/stringlist.h"
+#include "optimizer/linefile.h"
+#include "optimizer/modes.h"
+
+std::vector<std::string> SplitDoubles(std::vector<std::string>& lines) {
+  // A non-empty line moves to the companion exactly when it occurs at least
+  // twice; this is what the pairwise pass over the lines does.
+  std::vector<char> repeated(lines.size(), 0);
+  {
+    std::unordered_map<std::string_view, size_t> first;  // line -> first index
+    first.reserve(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i].empty()) continue;
+      auto [it, inserted] = first.try_emplace(lines[i], i);
+      if (!inserted) {
+        repeated[it->second] = 1;
+        repeated[i] = 1;
+      }
+    }
+  }
+  std::vector<std::string> doubles;
+  size_t kept = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].empty()) continue;
+    if (repeated[i]) {
+      doubles.push_back(std::move(lines[i]));
+    } else {
+      if (kept != i) lines[kept] = std::move(lines[i]);
+      ++kept;
+    }
+  }
+  lines.resize(kept);
+  return doubles;
+}
+
+std::vector<int> MatchInOrder(const std::vector<std::string>& source,
+                              const std::vector<std::string>& english) {
+  // Per distinct source line the ascending list of its indexes (one array,
+  // cut into groups), and per group a cursor below which every index lies
+  // before the search start.
+  std::unordered_map<std::string_view, int> group;
+  group.reserve(source.size());
+  std::vector<int> groupOf(source.size());
+  std::vector<int> sizes;
+  for (size_t k = 0; k < source.size(); ++k) {
+    auto [it, inserted] = group.try_emplace(source[k], static_cast<int>(sizes.size()));
+    if (inserted) sizes.push_back(0);
+    groupOf[k] = it->second;
+    ++sizes[static_cast<size_t>(it->second)];
+  }
+  std::vector<int> start(sizes.size() + 1, 0);
+  for (size_t g = 0; g < sizes.size(); ++g) start[g + 1] = start[g] + sizes[g];
+  std::vector<int> cursor(start.begin(), start.end() - 1);
+  std::vector<int> indexes(source.size());
+  {
+    std::vector<int> fill(cursor);
+    for (size_t k = 0; k < source.size(); ++k) indexes[static_cast<size_t>(fill[static_cast<size_t>(groupOf[k])]++)] = static_cast<int>(k);
+  }
+  std::vector<int> match(english.size(), -1);
+  int from = 0;  // search start
+  for (size_t i = 0; i < english.size(); ++i) {
+    auto it = group.find(english[i]);
+    if (it == group.end()) continue;
+    const size_t g = static_cast<size_t>(it->second);
+    auto first = indexes.begin() + cursor[g];
+    auto last = indexes.begin() + start[g + 1];
+    auto at = std::lower_bound(first, last, from);
+    cursor[g] = static_cast<int>(at - indexes.begin());
+    if (at == last) continue;
+    match[i] = *at;
+    from = *at + 1;
+    cursor[g] += 1;
+  }
+  return match;
+}
+
+std::string DoubleFileName(const std::string& path) { return ChangeFileExt(path, "_double.txt"); }
+
+void RunSplitDouble(const TParam& p) {
+  ConsoleLine("Sprite double " + p.FileMain);
+  TStringList lines;
+  lines.LoadFromFile(p.FileMain);
+  TStringList doubles;
+  doubles.Assign(SplitDoubles(lines.Lines()));
+  ForceFileDir(p.FileEN);
+  if (doubles.Count() > 0) doubles.SaveToFile(DoubleFileName(p.FileEN));
+  lines.SaveToFile(p.FileEN);
+  ConsoleLine("DONE");
+}
+
+void RunRecoverDouble(const TParam& p) {
+  ConsoleLine("Recove double " + p.FileMain);
+  TStringList source, en, ru;
+  source.LoadFromFile(p.FileMain);
+  en.LoadFromFile(p.FileEN);
+  ru.LoadFromFile(p.FileRU);
+  TNoFindLog log(p);
+  if (en.Count() != ru.Count()) {
+    ConsoleLine("Not math EN and RU lines!!!");
+    return;
+  }
+  std::vector<int> match = MatchInOrder(source.Lines(), en.Lines());
+  for (size_t i = 0; i < match.size(); ++i) {
+    if (match[i] >= 0)
+      source.Lines()[static_cast<size_t>(match[i])] = ru.Lines()[i];
+    else
+      log.Miss(en.Lines()[i], p.FileEN, p.FileMain);
+  }
+  ForceFileDir(p.FileRec);
+  source.SaveToFile(p.FileRec);
+  log.Save();
+  ConsoleLine("DONE");
+}

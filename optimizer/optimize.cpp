@@ -1,0 +1,149 @@
+// Mode -o: removes repeated lines so that every string is translated once.
+#include <algorithm>
+#include <string_view>
+
+#include "common/collation.h"
+#include "common/mylib.h"
+#include "common/platform.h"
+#include "optimizer/keytable.h"
+#include "optimizer/linefile.h"
+#include "optimizer/modes.h"
+#include "optimizer/passes.h"
+
+namespace {
+
+// Moves the lines whose flag is set to the front, in order, and drops the rest.
+void KeepFlagged(std::vector<std::string>& lines, const std::vector<char>& keep) {
+  size_t out = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (!keep[i]) continue;
+    if (out != i) lines[out] = std::move(lines[i]);
+    ++out;
+  }
+  lines.resize(out);
+}
+
+}  // namespace
+
+void RemoveRepeatedKeys(std::vector<std::string>& lines, const TParam& p) {
+  // The pairwise pass removes a line exactly when an earlier line that
+  // survived to its own turn, and is longer than the limit, has its key. So
+  // one pass in order with the set of keys of such kept lines decides every
+  // line.
+  const size_t n = lines.size();
+  const bool plain = KeyIsLine(p);
+  std::vector<std::string> keys;
+  if (!plain) {
+    keys.resize(n);
+    for (size_t i = 0; i < n; ++i) keys[i] = NormalizeLine(lines[i], p);
+  }
+  const std::vector<std::string>& keyOf = plain ? lines : keys;
+  const bool limited = p.LimitSymbols > 0;
+  const size_t limit = limited ? static_cast<size_t>(p.LimitSymbols) : 0;
+
+  const std::vector<uint64_t> hashes = HashAll(keyOf);
+  TKeyMap seen(n);
+  std::vector<char> keep(n, 1);
+  for (size_t i = 0; i < n; ++i) {
+    if (i + kPrefetchAhead < n) seen.Prefetch(hashes[i + kPrefetchAhead]);
+    std::string_view key = keyOf[i];
+    if (limited && lines[i].size() <= limit) {
+      keep[i] = seen.Find(key, hashes[i]) == nullptr;
+    } else {
+      bool inserted = false;
+      seen.Insert(key, hashes[i], &inserted);
+      keep[i] = inserted;
+    }
+  }
+  KeepFlagged(lines, keep);
+}
+
+void SortUnique(TStringList& list) {
+  std::vector<std::string>& lines = list.Lines();
+  const size_t n = lines.size();
+  // Lines equal byte for byte share their collation key and, after a stable
+  // sort, the earliest would be kept anyway: drop the later copies first so
+  // that each distinct line is keyed once.
+  {
+    const std::vector<uint64_t> hashes = HashAll(lines);
+    TKeyMap seen(n);
+    std::vector<char> keep(n, 1);
+    for (size_t i = 0; i < n; ++i) {
+      if (i + kPrefetchAhead < n) seen.Prefetch(hashes[i + kPrefetchAhead]);
+      bool inserted = false;
+      seen.Insert(lines[i], hashes[i], &inserted);
+      keep[i] = inserted;
+    }
+    KeepFlagged(lines, keep);
+  }
+  const size_t m = lines.size();
+  std::vector<std::string> keys(m);
+  for (size_t i = 0; i < m; ++i) keys[i] = CollationSortKey(lines[i], false);
+  // Sorted by key, ties by file order (so that of lines the collation finds
+  // equal the first in the file comes first and is the one kept). The first
+  // eight key bytes ride along with the index, so most comparisons need not
+  // reach the keys themselves.
+  struct TItem {
+    uint64_t prefix;
+    uint32_t index;
+  };
+  std::vector<TItem> order(m);
+  for (size_t i = 0; i < m; ++i) {
+    uint64_t prefix = 0;
+    const std::string& k = keys[i];
+    for (size_t b = 0; b < 8; ++b) prefix = (prefix << 8) | (b < k.size() ? static_cast<unsigned char>(k[b]) : 0u);
+    order[i] = TItem{prefix, static_cast<uint32_t>(i)};
+  }
+  std::sort(order.begin(), order.end(), [&keys](const TItem& a, const TItem& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    const int c = keys[a.index].compare(keys[b.index]);
+    return c != 0 ? c < 0 : a.index < b.index;
+  });
+  std::vector<std::string> out;
+  out.reserve(m);
+  const std::string* lastKey = nullptr;
+  for (const TItem& item : order) {
+    if (lastKey && *lastKey == keys[item.index]) continue;
+    lastKey = &keys[item.index];
+    out.push_back(std::move(lines[item.index]));
+  }
+  list.Assign(std::move(out));
+}
+
+std::string EscapeBorderHex(const std::string& line) {
+  // EscapeText with type 0 changes only border spaces and bytes below 32;
+  // a line with neither is returned as it is without the escape passes.
+  bool plain = line.empty() || (line.front() != ' ' && line.back() != ' ');
+  if (plain) {
+    for (unsigned char c : line) {
+      if (c < 32) {
+        plain = false;
+        break;
+      }
+    }
+  }
+  return plain ? line : EscapeText(line, 0, true);
+}
+
+void RunOptimize(const TParam& p) {
+  ConsoleLine("OPTIMIZE double " + p.FileMain);
+  TStringList list;
+  list.LoadFromFile(p.FileMain);
+  if (p.DeleteBorder) {
+    for (std::string& s : list.Lines()) s = TrimBorder(std::move(s));
+  }
+  if (p.Sort) {
+    SortUnique(list);
+  } else {
+    RemoveRepeatedKeys(list.Lines(), p);
+  }
+  if (p.BorderSymbols) DedupeByLetters(list);
+  if (p.HexBorder) {
+    for (std::string& s : list.Lines()) s = EscapeBorderHex(s);
+  }
+  FinishLines(list, p);
+  ForceFileDir(p.FileEN);
+  SaveLineFile(list, p.FileEN);
+  list.Clear();
+  ConsoleLine("DONE");
+}

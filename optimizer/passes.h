@@ -1,0 +1,43 @@
+// The line passes of the modes -o and -r, each in near-linear time and with
+// exactly the result of the pairwise loops they stand for.
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/stringlist.h"
+#include "optimizer/params.h"
+
+// -o without -sort: keeps the first line of every group of equal keys
+// (NormalizeLine) in its place and removes every later one. With
+// LimitSymbols > 0 a line of at most that many bytes never removes others,
+// but is removed by an earlier kept longer line with its key.
+void RemoveRepeatedKeys(std::vector<std::string>& lines, const TParam& p);
+
+// -o -sort: the lines sorted by the case-ignoring collation, one line kept
+// of every group that the collation finds equal (the first in file order).
+void SortUnique(TStringList& list);
+
+// -o -hbs and -r -hbs: EscapeText(line, 0, border spaces on).
+std::string EscapeBorderHex(const std::string& line);
+
+// The last step of -r -hbs: UnescapeText(line, 0, border spaces on), except
+// that the escapes of bytes 0, 10 and 13 ("\x00", "\x0A", "\x0a", "\x0D",
+// "\x0d") stay escaped, so the line file keeps one line per source line.
+std::string UnescapeKeepingBreaks(const std::string& line);
+
+// -r: later repeats of an English line (byte equality) are removed together
+// with the Russian line of the same index. en and ru have equal counts.
+void RemoveRepeatedPairs(std::vector<std::string>& en, std::vector<std::string>& ru);
+
+// -r: for each English line i in order, every source line whose current key
+// equals the key of en[i] becomes ru[i] (with DeleteBorder:
+// RestoreBorder(source line, ru[i])); a replaced line takes part again in
+// its new form. miss(i) is called, in order, for every English line that
+// matched no source line (en is still whole then). The Russian lines may be
+// taken over: afterwards ru holds the same number of lines, of which those
+// that were used may be empty.
+void ReplaceByKeys(std::vector<std::string>& src, const std::vector<std::string>& en,
+                   std::vector<std::string>& ru, const TParam& p,
+                   const std::function<void(size_t)>& miss);

@@ -1,0 +1,92 @@
+// Mode -u: carries the old translation over to a new source file.
+#include "optimizer/update.h"
+
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "common/platform.h"
+#include "common/stringlist.h"
+#include "optimizer/linefile.h"
+#include "optimizer/modes.h"
+
+std::vector<int> ClaimNewLines(const std::vector<std::string_view>& newKeys,
+                               const std::vector<std::string_view>& oldKeys) {
+  // Per key the first still free new line; next[i] links a new line to the
+  // following one with the same key, so each key holds a queue of its free
+  // indexes in ascending order.
+  const int n = static_cast<int>(newKeys.size());
+  std::vector<int> next(newKeys.size(), -1);
+  std::unordered_map<std::string_view, int> head;
+  head.reserve(newKeys.size());
+  for (int i = n - 1; i >= 0; --i) {
+    auto [it, inserted] = head.try_emplace(newKeys[i], i);
+    if (!inserted) {
+      next[i] = it->second;
+      it->second = i;
+    }
+  }
+  std::vector<int> claims(oldKeys.size(), -1);
+  for (size_t i = 0; i < oldKeys.size(); ++i) {
+    auto it = head.find(oldKeys[i]);
+    if (it == head.end() || it->second < 0) continue;
+    claims[i] = it->second;
+    it->second = next[it->second];
+  }
+  return claims;
+}
+
+std::vector<std::string_view> LineKeys(const std::vector<std::string>& lines, const TParam& p,
+                                       std::vector<std::string>& owned) {
+  std::vector<std::string_view> keys;
+  keys.reserve(lines.size());
+  // With none of -dbs, -rn, -rno, -is the key is the line itself.
+  if (!p.DeleteBorder && !p.IgnoreEnters && !p.IgnoreQuote) {
+    owned.clear();
+    for (const auto& l : lines) keys.emplace_back(l);
+    return keys;
+  }
+  owned.clear();
+  owned.reserve(lines.size());
+  for (const auto& l : lines) owned.push_back(NormalizeLine(l, p));
+  for (const auto& k : owned) keys.emplace_back(k);
+  return keys;
+}
+
+std::vector<int> UpdateLines(std::vector<std::string>& newLines, const std::vector<std::string>& en,
+                             const std::vector<std::string>& ru, const TParam& p) {
+  std::vector<int> claims;
+  {
+    // The keys may view newLines, so the lines change only after matching.
+    std::vector<std::string> newOwned, enOwned;
+    std::vector<std::string_view> newKeys = LineKeys(newLines, p, newOwned);
+    std::vector<std::string_view> enKeys = LineKeys(en, p, enOwned);
+    claims = ClaimNewLines(newKeys, enKeys);
+  }
+  for (size_t i = 0; i < claims.size(); ++i) {
+    if (claims[i] >= 0) newLines[static_cast<size_t>(claims[i])] = ru[i];
+  }
+  return claims;
+}
+
+void RunUpdate(const TParam& p) {
+  ConsoleLine("Update text " + p.FileMain);
+  TStringList newList, en, ru;
+  newList.LoadFromFile(p.FileMain);
+  en.LoadFromFile(p.FileEN);
+  ru.LoadFromFile(p.FileRU);
+  TNoFindLog log(p);
+  if (en.Count() != ru.Count()) {
+    ConsoleLine("Not math EN and RU lines!!!");
+    return;
+  }
+  std::vector<int> claims = UpdateLines(newList.Lines(), en.Lines(), ru.Lines(), p);
+  for (size_t i = 0; i < claims.size(); ++i) {
+    if (claims[i] < 0) log.Miss(en.Lines()[i], p.FileEN, p.FileMain);
+  }
+  ForceFileDir(p.FileRec);
+  FinishLines(newList, p);
+  newList.SaveToFile(p.FileRec);
+  log.Save();
+  ConsoleLine("DONE");
+}
