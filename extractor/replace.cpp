@@ -245,7 +245,10 @@ void TReplacer::Run() {
     }
   } catch (const EReplaceLineError&) {
     throw;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    // The cause goes to the console too (an unreadable text file, an invalid
+    // pattern), so that the translator sees why the line failed.
+    if (std::string_view(e.what()) != "ERROR: Count lines not aligment.") ConsoleLine(e.what());
     const std::string line = current_ < ex_.lines.size() ? ex_.lines[current_] : std::string();
     const std::string message = "ERROR LINE: " + std::to_string(current_ + 1) + " " + line;
     ConsoleLine(message);

@@ -1,9 +1,26 @@
 #!/usr/bin/env bash
-# Configures and builds into the given folder (default: build) with extra
-# CMake arguments. Usage: scripts/build.sh [folder] [cmake args...]
+# Configures and builds. Usage:
+#   scripts/build.sh FOLDER [CMAKE ARGS...] [--target T...]
+# The options that select what is built are always set explicitly, so that
+# one run never leaves another's choice in the folder's cache.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="${1:-build}"
 shift || true
-cmake -S "$root" -B "$root/$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-cmake --build "$root/$dir" -j"$(nproc)"
+args=(-DKV_BUILD_TESTS=ON -DKV_BUILD_BENCH=ON -DKV_SANITIZE=OFF)
+targets=()
+while [ $# -gt 0 ]; do
+  if [ "$1" = "--target" ]; then
+    shift
+    targets+=("$@")
+    break
+  fi
+  args+=("$1")
+  shift
+done
+cmake -S "$root" -B "$root/$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "${args[@]}" >/dev/null
+if [ ${#targets[@]} -gt 0 ]; then
+  cmake --build "$root/$dir" -j"$(nproc)" --target "${targets[@]}"
+else
+  cmake --build "$root/$dir" -j"$(nproc)"
+fi

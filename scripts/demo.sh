@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 bash scripts/install-deps.sh
-bash scripts/build.sh build -DKV_BUILD_TESTS=OFF -DKV_BUILD_BENCH=OFF >/dev/null
+bash scripts/build.sh build --target korvane velloran >/dev/null
 echo "Built build/bin/korvane and build/bin/velloran"
 
 work="$(mktemp -d /tmp/kv-demo.XXXXXX)"

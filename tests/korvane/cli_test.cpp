@@ -48,7 +48,8 @@ TEST_F(KorvaneCli, MissingFiles) {
   // REPLACE in capitals passes the check and fails on the text file.
   r = Run({"REPLACE", "d.bin", "t.txt"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "Please wait...\nERROR LINE: 1 x\n");
+  EXPECT_EQ(r.out, "Please wait...\nCannot open file \"" + F("t.txt") +
+                       "\". No such file or directory\nERROR LINE: 1 x\n");
   EXPECT_NE(r.err.find("Exception EReplaceLineError in module korvane at "), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("\nERROR LINE: 1 x.\n"), std::string::npos) << r.err;
   EXPECT_EQ(ReadBytes(F("d.bin")), "[x]");
