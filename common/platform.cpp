@@ -5,6 +5,9 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,6 +66,16 @@ void WaitEnter() { ConsoleReadLine(); }
 bool AskYesNo(const std::string& question) {
   ConsoleLine(question + " y/n");
   return LowerAscii(ConsoleReadLine()) == "y";
+}
+
+void TuneAllocatorForManyLines() {
+#if defined(__GLIBC__)
+  // Without the fast bins glibc merges each freed block at once instead of
+  // in later sweeps, and a larger pad grows the heap in fewer, bigger steps;
+  // both are measurably cheaper for files of 10^5 to 10^6 lines.
+  mallopt(M_MXFAST, 0);
+  mallopt(M_TOP_PAD, 64 << 20);
+#endif
 }
 
 int RunProgram(const std::function<int()>& body) {

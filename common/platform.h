@@ -19,6 +19,10 @@ void WaitEnter();
 // Prints question + " y/n", reads a line, true when it lowercased equals "y".
 bool AskYesNo(const std::string& question);
 
+// Sets the allocator up for runs that allocate and free millions of small
+// strings (one per line of a large file).
+void TuneAllocatorForManyLines();
+
 // Runs a program body and turns an uncaught error into the end-of-run
 // report on standard error with exit status 1.
 int RunProgram(const std::function<int()>& body);
