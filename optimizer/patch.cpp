@@ -123,18 +123,29 @@ std::vector<TLineMatch> MatchOldLines(const std::vector<std::string>& newLines,
   return table;
 }
 
-void AddMarkerLine(TStringList& list, const std::string& r) {
-  if (!IsMarkerLine(r)) return;
+TMarkerAction AddMarkerLine(TStringList& list, const std::string& r) {
+  if (!IsMarkerLine(r)) return TMarkerAction::None;
   std::vector<std::string>& lines = list.Lines();
   if (lines.empty() || !IsMarkerLine(lines.back())) {
     list.Add(r);
-  } else {
+    return TMarkerAction::Appended;
+  }
+  list.Put(list.Count() - 1, r);
+  return TMarkerAction::Replaced;
+}
+
+void RepeatMarkerAction(TStringList& list, const std::string& r, TMarkerAction action) {
+  if (action == TMarkerAction::Appended || (action == TMarkerAction::Replaced && list.Empty())) {
+    list.Add(r);
+  } else if (action == TMarkerAction::Replaced) {
     list.Put(list.Count() - 1, r);
   }
 }
 
-void DropTrailingMarker(TStringList& list) {
-  if (!list.Empty() && IsMarkerLine(list.Lines().back())) list.Delete(list.Count() - 1);
+bool DropTrailingMarker(TStringList& list) {
+  if (list.Empty() || !IsMarkerLine(list.Lines().back())) return false;
+  list.Delete(list.Count() - 1);
+  return true;
 }
 
 TRecordLists::TRecordLists(bool enabled, const std::vector<TLineMatch>* table, const TStringList* oldEn,
@@ -286,12 +297,20 @@ void RunPatch(const TParam& p) {
     const std::string& r = newLines[i];
     const std::string s = NormalizeLine(r, p);
     if (p.PatchFileLines) {
-      AddMarkerLine(patch, r);
+      const TMarkerAction action = AddMarkerLine(patch, r);
       if (modeDouble) AddMarkerLine(doubles, r);
       if (p.AddOldEnRu) {
-        AddMarkerLine(records.En, r);
-        AddMarkerLine(records.Ru, r);
-        AddMarkerLine(records.Log, r);
+        for (TStringList* rec : {&records.En, &records.Ru, &records.Log}) {
+          // A record row may itself be a marker line (an old line that
+          // was one); the record lists follow the patch list's markers so
+          // that each row stays beside its patch line. -cpds writes no
+          // rows, and its record lists keep only markers of their own.
+          if (modeDouble) {
+            AddMarkerLine(*rec, r);
+          } else {
+            RepeatMarkerAction(*rec, r, action);
+          }
+        }
       }
       if (IsMarkerLine(s)) continue;
     }
@@ -321,12 +340,16 @@ void RunPatch(const TParam& p) {
   }
 
   if (p.PatchFileLines) {
-    DropTrailingMarker(patch);
+    const bool dropped = DropTrailingMarker(patch);
     if (modeDouble) DropTrailingMarker(doubles);
     if (p.AddOldEnRu) {
-      DropTrailingMarker(records.En);
-      DropTrailingMarker(records.Ru);
-      DropTrailingMarker(records.Log);
+      for (TStringList* rec : {&records.En, &records.Ru, &records.Log}) {
+        if (modeDouble) {
+          DropTrailingMarker(*rec);
+        } else if (dropped && !rec->Empty()) {
+          rec->Delete(rec->Count() - 1);
+        }
+      }
     }
   }
 

@@ -19,11 +19,15 @@ struct TLineMatch {
 std::vector<TLineMatch> MatchOldLines(const std::vector<std::string>& newLines,
                                       const std::vector<std::string>& oldEnLines, int threads = 0);
 
+enum class TMarkerAction { None, Appended, Replaced };
 // Appends the file-marker line r, or puts it in place of a marker line that
-// ends the list. Other lines are not added.
-void AddMarkerLine(TStringList& list, const std::string& r);
-// Deletes a file-marker line at the end of the list.
-void DropTrailingMarker(TStringList& list);
+// ends the list. Other lines are not added. Returns what it did.
+TMarkerAction AddMarkerLine(TStringList& list, const std::string& r);
+// Does to list what AddMarkerLine did to another list, so that lists kept
+// line-parallel to it stay so.
+void RepeatMarkerAction(TStringList& list, const std::string& r, TMarkerAction action);
+// Deletes a file-marker line at the end of the list; true when it did.
+bool DropTrailingMarker(TStringList& list);
 
 // The three record lists of -addoldenru.
 class TRecordLists {

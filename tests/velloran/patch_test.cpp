@@ -13,6 +13,7 @@
 #include "common/stringlist.h"
 #include "optimizer/levenshtein.h"
 #include "optimizer/linefile.h"
+#include "optimizer/modes.h"
 #include "optimizer/params.h"
 #include "tests/support/testutil.h"
 
@@ -634,4 +635,194 @@ TEST_F(PatchRun, CpWithRecordFiles) {
   EXPECT_EQ(Get("e.txt"), CrLf({"Greeting text here"}));
   EXPECT_EQ(Get("r.txt"), CrLf({"Privet"}));
   EXPECT_EQ(Get("l.txt"), CrLf({"!!!FIND_LEVENSHTEIN!!!"}));
+}
+
+namespace {
+
+// The main pass as the steps read, over line lists with linear lookups.
+struct LiteralOutput {
+  Lines patch, doubles, recEn, recRu, recLog;
+};
+
+LiteralOutput LiteralPatch(const Lines& fresh, const Lines& en, const Lines& ru, const TParam& p) {
+  const bool cp = p.Mode == 8;
+  const bool dbl = !cp && p.PatchDouble;
+  std::vector<TLineMatch> table;
+  if (p.AddOldEnRu && !dbl) table = LiteralMatch(fresh, en);
+  TStringList a, b;
+  for (const auto& l : en) a.Add(NormalizeLine(l, p));
+  for (const auto& l : (cp ? ru : en)) b.Add(NormalizeLine(l, p));
+  a.SetCaseSensitive(true);
+  b.SetCaseSensitive(true);
+  TStringList patch, doubles, re, rr, rl;
+  auto row = [&](size_t i) {
+    if (!p.AddOldEnRu) return;
+    const TLineMatch& m = table[i];
+    if (m.Index == -1) {
+      re.Add("");
+      rr.Add("");
+      rl.Add("");
+      return;
+    }
+    re.Add(en[m.Index]);
+    if (ru.at(m.Index) == en[m.Index]) {
+      rr.Add("");
+      rl.Add("!!!THIS EMPTY RU LINE!!!");
+    } else {
+      rr.Add(ru[m.Index]);
+      rl.Add(m.Modified ? "!!!MODIFY!!!" : "!!!FIND_LEVENSHTEIN!!!");
+    }
+  };
+  for (size_t i = 0; i < fresh.size(); ++i) {
+    const std::string& r = fresh[i];
+    const std::string s = NormalizeLine(r, p);
+    if (p.PatchFileLines) {
+      // The record lists take the patch list's marker steps (a record row
+      // may be a marker line itself); in -cpds they have no rows and
+      // collapse their own markers.
+      const bool patchEndsInMarker = !patch.Empty() && IsMarkerLine(patch.Lines().back());
+      if (IsMarkerLine(r)) {
+        for (TStringList* l : {&re, &rr, &rl}) {
+          if (!p.AddOldEnRu) break;
+          const bool own = !l->Empty() && IsMarkerLine(l->Lines().back());
+          if (dbl ? own : patchEndsInMarker) {
+            l->Put(l->Count() - 1, r);
+          } else {
+            l->Add(r);
+          }
+        }
+      }
+      AddMarkerLine(patch, r);
+      if (dbl) AddMarkerLine(doubles, r);
+      if (IsMarkerLine(s)) continue;
+    }
+    if (cp) {
+      if (a.IndexOf(s) < 0 && b.IndexOf(s) < 0) {
+        patch.Add(r);
+        row(i);
+      }
+    } else if (!dbl) {
+      int k = a.IndexOf(s);
+      if (k < 0) {
+        patch.Add(r);
+        row(i);
+      } else {
+        a.Put(k, "");
+      }
+    } else {
+      int k = a.IndexOf(s);
+      if (k >= 0) {
+        a.Put(k, "");
+      } else if (b.IndexOf(s) < 0) {
+        patch.Add(r);
+      } else {
+        doubles.Add(r);
+      }
+    }
+  }
+  if (p.PatchFileLines) {
+    const bool patchEndsInMarker = !patch.Empty() && IsMarkerLine(patch.Lines().back());
+    for (TStringList* l : {&re, &rr, &rl}) {
+      if (!p.AddOldEnRu) break;
+      const bool own = !l->Empty() && IsMarkerLine(l->Lines().back());
+      if (dbl ? own : patchEndsInMarker) l->Delete(l->Count() - 1);
+    }
+    for (TStringList* l : {&patch, &doubles}) DropTrailingMarker(*l);
+  }
+  FinishLines(patch, p);
+  FinishLines(doubles, p);
+  return {patch.Lines(), doubles.Lines(), re.Lines(), rr.Lines(), rl.Lines()};
+}
+
+}  // namespace
+
+TEST(PatchPass, RandomFilesAgainstLiteralSteps) {
+  std::mt19937 rng(515);
+  const Lines pool = {"Open the door", "open the door", "Close", "", " Close ", "don't go", "dont go",
+                      "file\\lvl\\a.txt", "file/lvl/b.-1.txt", "A longer line of dialogue", "A longer line of dialog",
+                      "a\\nb", "ab", "Quit game now", "quit game now!"};
+  TempDir dir;
+  for (int iter = 0; iter < 400; ++iter) {
+    Lines en, ru, fresh;
+    const int ne = static_cast<int>(rng() % 15), nf = static_cast<int>(rng() % 20);
+    for (int i = 0; i < ne; ++i) {
+      en.push_back(pool[rng() % pool.size()]);
+      ru.push_back(rng() % 3 == 0 ? en.back() : "ru " + std::to_string(i));
+    }
+    for (int i = 0; i < nf; ++i) fresh.push_back(pool[rng() % pool.size()]);
+    TParam p;
+    p.Mode = rng() % 2 ? 8 : 9;
+    p.PatchDouble = rng() % 2;
+    p.DeleteBorder = rng() % 3 == 0;
+    p.IgnoreEnters = rng() % 3 == 0;
+    p.IgnoreQuote = rng() % 3 == 0;
+    p.PatchFileLines = rng() % 2;
+    p.AddOldEnRu = rng() % 2;
+    p.DeleteEmpty = rng() % 4 == 0;
+    const std::string sub = dir.File(std::to_string(iter));
+    p.FileMain = sub + "/new.txt";
+    p.FileEN = sub + "/en.txt";
+    p.FileRU = sub + "/ru.txt";
+    p.FileRec = sub + "/patch.txt";
+    p.FileOldEN = sub + "/rec_en.txt";
+    p.FileOldRU = sub + "/rec_ru.txt";
+    p.FileLog = sub + "/rec_log.txt";
+    WriteBytes(p.FileMain, CrLf(fresh));
+    WriteBytes(p.FileEN, CrLf(en));
+    WriteBytes(p.FileRU, CrLf(ru));
+    LiteralOutput want = LiteralPatch(fresh, en, ru, p);
+    RunPatch(p);
+    auto saved = [](const Lines& l) { return l.empty() ? std::string() : CrLf(l); };
+    ASSERT_EQ(ReadBytes(p.FileRec), saved(want.patch)) << iter;
+    ASSERT_EQ(ReadBytes(sub + "/patch_double.txt"), saved(p.Mode == 9 && p.PatchDouble ? want.doubles : Lines{}))
+        << iter;
+    if (p.AddOldEnRu && !p.DeleteEmpty) {
+      // Without finishing steps that remove rows the record lists are the
+      // literal ones.
+      ASSERT_EQ(ReadBytes(p.FileOldEN), saved(want.recEn)) << iter;
+      ASSERT_EQ(ReadBytes(p.FileOldRU), saved(want.recRu)) << iter;
+      ASSERT_EQ(ReadBytes(p.FileLog), saved(want.recLog)) << iter;
+    }
+    if (p.AddOldEnRu && !(p.Mode == 9 && p.PatchDouble)) {
+      Lines got = SplitLines(ReadBytes(p.FileOldEN));
+      ASSERT_EQ(got.size(), want.patch.size()) << iter;  // line-parallel
+    }
+  }
+}
+
+TEST_F(PatchRun, RecordRowThatIsAMarkerStaysBesideItsPatchLine) {
+  // The old line paired with "Changed line" is a marker line; the next
+  // marker of the new file is appended after the record row, not put in
+  // its place, and the row is not taken for a trailing marker.
+  Put("new.txt", {"Intro", "Changed line", "file\\zzzzzzzzzz.dat", "more text"});
+  Put("en.txt", {"Intro", "file\\old\\x.txt"});
+  Put("ru.txt", {"Vvod", "perevod"});
+  auto r = Run({"-cpd", "-cp_addfileline", "-addoldenru", "e.txt", "r.txt", "l.txt", "new.txt", "en.txt",
+                "ru.txt", "patch.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Get("patch.txt"), CrLf({"Changed line", "file\\zzzzzzzzzz.dat", "more text"}));
+  EXPECT_EQ(Get("e.txt"), CrLf({"file\\old\\x.txt", "file\\zzzzzzzzzz.dat", ""}));
+  EXPECT_EQ(Get("r.txt"), CrLf({"perevod", "file\\zzzzzzzzzz.dat", ""}));
+  EXPECT_EQ(Get("l.txt"), CrLf({"!!!MODIFY!!!", "file\\zzzzzzzzzz.dat", ""}));
+
+  Put("new2.txt", {"Intro", "Changed line"});
+  r = Run({"-cpd", "-cp_addfileline", "-addoldenru", "e2.txt", "r2.txt", "l2.txt", "new2.txt", "en.txt",
+           "ru.txt", "patch2.txt"});
+  EXPECT_EQ(Get("patch2.txt"), CrLf({"Changed line"}));
+  EXPECT_EQ(Get("e2.txt"), CrLf({"file\\old\\x.txt"}));
+}
+
+TEST(PatchMarkers, RepeatMarkerAction) {
+  TStringList l = ListOf({"row"});
+  RepeatMarkerAction(l, "file\\a", TMarkerAction::None);
+  EXPECT_EQ(l.Lines(), (Lines{"row"}));
+  RepeatMarkerAction(l, "file\\a", TMarkerAction::Appended);
+  EXPECT_EQ(l.Lines(), (Lines{"row", "file\\a"}));
+  RepeatMarkerAction(l, "file\\b", TMarkerAction::Replaced);
+  EXPECT_EQ(l.Lines(), (Lines{"row", "file\\b"}));
+  TStringList m = ListOf({"file\\x"});
+  EXPECT_EQ(AddMarkerLine(m, "file/y"), TMarkerAction::Replaced);
+  EXPECT_EQ(AddMarkerLine(m, "text"), TMarkerAction::None);
+  EXPECT_TRUE(DropTrailingMarker(m));
+  EXPECT_FALSE(DropTrailingMarker(m));
 }
