@@ -42,6 +42,8 @@ bool FileExistsCI(const std::string& path);
 // else the first entry that FileExistsCI matched; the path itself otherwise.
 std::string ResolveExistingCI(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// True when both paths name the same existing file (links followed).
+bool SameFile(const std::string& a, const std::string& b);
 bool IsRegularFile(const std::string& path);
 // Create a folder with its missing parents; failure is not reported.
 void ForceDir(const std::string& dir);

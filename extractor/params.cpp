@@ -1,7 +1,5 @@
 #include "extractor/params.h"
 
-#include <sys/stat.h>
-
 #include "common/errors.h"
 #include "common/platform.h"
 #include "common/strutil.h"
@@ -133,12 +131,6 @@ void LookupScript(TParametrs& p, const std::string& name) {
   ConsoleLine("And not find name in root exe");
   ConsoleLine("Default script loading...");
   p.script_file = ProgramDir() + "script_list.txt";
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace
