@@ -301,6 +301,14 @@ static bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+// Writes everything and closes the descriptor; returns 0 or the errno of
+// the first failure.
+static int WriteAllAndClose(int fd, std::string_view data) {
+  int e = WriteAll(fd, data) ? 0 : errno;
+  if (::close(fd) != 0 && e == 0) e = errno;
+  return e;
+}
+
 // Follows symbolic links to the path that a write should replace.
 static std::string FollowLinks(const std::string& path) {
   std::string cur = path;
@@ -338,13 +346,7 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
     // Devices and pipes are written in place.
     int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) throw CreateError(path, errno);
-    bool ok = WriteAll(fd, data);
-    int e = errno;
-    if (::close(fd) != 0 && ok) {
-      ok = false;
-      e = errno;
-    }
-    if (!ok) throw CreateError(path, e);
+    if (int e = WriteAllAndClose(fd, data)) throw CreateError(path, e);
     return;
   }
   std::string dir = ExtractFileDir(target);
@@ -388,13 +390,7 @@ void AppendToFile(const std::string& path, std::string_view data) {
   std::string target = ResolveExistingCI(path);
   int fd = ::open(target.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) throw CreateError(path, errno);
-  bool ok = WriteAll(fd, data);
-  int e = errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    e = errno;
-  }
-  if (!ok) throw CreateError(path, e);
+  if (int e = WriteAllAndClose(fd, data)) throw CreateError(path, e);
 }
 
 std::string CopyFileOver(const std::string& src, const std::string& dst) {

@@ -115,12 +115,12 @@ int TStringList::IndexOf(std::string_view line) const {
   return -1;
 }
 
-bool TStringList::Find(std::string_view line, int& index) const {
+bool TStringList::BinarySearch(const std::function<int(int)>& compareAt, int& index) const {
   bool found = false;
   int low = 0, high = Count() - 1;
   while (low <= high) {
-    int probe = (low + high) / 2;
-    int c = CompareStrings(lines_[static_cast<size_t>(probe)], line);
+    int probe = low + (high - low) / 2;
+    int c = compareAt(probe);
     if (c < 0) {
       low = probe + 1;
     } else {
@@ -133,6 +133,11 @@ bool TStringList::Find(std::string_view line, int& index) const {
   }
   index = low;
   return found;
+}
+
+bool TStringList::Find(std::string_view line, int& index) const {
+  return BinarySearch([&](int probe) { return CompareStrings(lines_[static_cast<size_t>(probe)], line); },
+                      index);
 }
 
 void TStringList::Sort() {

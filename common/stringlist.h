@@ -1,6 +1,7 @@
 // The line list: an ordered list of 8-bit lines, loaded and saved whole.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +61,9 @@ class TStringList {
 
  protected:
   void InsertItem(int index, const std::string& line, void* object);
+  // The binary search of Find over any comparison: compareAt(probe) compares
+  // the probed row with the value sought.
+  bool BinarySearch(const std::function<int(int)>& compareAt, int& index) const;
 
   std::vector<std::string> lines_;
   std::vector<void*> objects_;  // empty, or parallel to lines_

@@ -260,23 +260,7 @@ int TStringListCSVEX::CompareField(std::string_view a, std::string_view b) const
 }
 
 bool TStringListCSVEX::FindField(std::string_view value, int& index, int i) const {
-  bool found = false;
-  int low = 0, high = Count() - 1;
-  while (low <= high) {
-    int probe = low + (high - low) / 2;
-    int c = CompareField(GetField(probe, i), value);
-    if (c < 0) {
-      low = probe + 1;
-    } else {
-      high = probe - 1;
-      if (c == 0) {
-        found = true;
-        if (Duplicates() != TDuplicates::dupAccept) low = probe;
-      }
-    }
-  }
-  index = low;
-  return found;
+  return BinarySearch([&](int probe) { return CompareField(GetField(probe, i), value); }, index);
 }
 
 int TStringListCSVEX::IndexOfFieldFrom(std::string_view value, int i, int start) const {
