@@ -148,6 +148,15 @@ void MakeInputs(const TInputs& in, size_t n) {
   Save(in.orderedEn, ordEn);
   Save(in.orderedRu, ordRu);
 
+  // The whole source as one line, for the glossary.
+  {
+    std::string one;
+    for (const auto& l : source) {
+      one += l;
+      one += ' ';
+    }
+    Save(in.dir + "/one_line.txt", {one});
+  }
   // One line of n bytes for -repstr with a replacement that holds its search text.
   Save(in.longLine, {std::string(n, 'a') + " b"});
   Save(in.dir + "/long_search.txt", {"a", "b", "aa"});
@@ -239,7 +248,11 @@ int main(int argc, char** argv) {
     TParam rh = r;
     rh.FileEN = dir + "/hard_search.txt";
     rh.FileRU = dir + "/hard_replace.txt";
-    Report("-repstr (10,000 short texts, output grows 5x)", n, InChild([&] { RunRepStr(rh); }));
+    Report("-repstr (10,000 short texts, output grows)", n, InChild([&] { RunRepStr(rh); }));
+    TParam ro = r;
+    ro.FileMain = dir + "/one_line.txt";
+    ro.FileRec = dir + "/out_one_line.txt";
+    Report("-repstr (glossary, the whole file as one line)", n, InChild([&] { RunRepStr(ro); }));
     TParam rl = r;
     rl.FileMain = in.longLine;
     rl.FileRec = dir + "/out_long.txt";

@@ -2,16 +2,26 @@
 
 #include "common/platform.h"
 
+// Messages are built with append: GCC 12 warns (wrongly) about chains of
+// string concatenations here.
+static std::string FileMessage(const char* what, const std::string& path, int err) {
+  std::string m(what);
+  m.append(" \"").append(path).append("\". ").append(SystemErrorText(err));
+  return m;
+}
+
 EFOpenError OpenError(const std::string& path, int err) {
-  return EFOpenError("Cannot open file \"" + path + "\". " + SystemErrorText(err));
+  return EFOpenError(FileMessage("Cannot open file", path, err));
 }
 
 EFCreateError CreateError(const std::string& path, int err) {
-  return EFCreateError("Cannot create file \"" + path + "\". " + SystemErrorText(err));
+  return EFCreateError(FileMessage("Cannot create file", path, err));
 }
 
 EStringListError IndexError(long index) {
-  return EStringListError("List index out of bounds (" + std::to_string(index) + ")");
+  std::string m("List index out of bounds (");
+  m.append(std::to_string(index)).append(")");
+  return EStringListError(m);
 }
 
 EAbort AbortError() { return EAbort("Operation aborted"); }

@@ -18,8 +18,9 @@
 // TPairReplacer: an Aho-Corasick automaton over the search texts.
 
 TPairReplacer::TPairReplacer(const std::vector<std::string>& search,
-                             const std::vector<std::string>& replace, size_t denseLimit)
-    : search_(search), replace_(replace) {
+                             const std::vector<std::string>& replace, size_t denseLimit,
+                             size_t chunkSize)
+    : search_(search), replace_(replace), chunkSize_(std::max<size_t>(chunkSize, 1)) {
   // Trie with child lists; pair ids are added in ascending order, so every
   // state's id list is sorted.
   std::vector<std::vector<std::pair<unsigned char, int>>> children(1);
@@ -97,8 +98,12 @@ TPairReplacer::TPairReplacer(const std::vector<std::string>& search,
       queue.push_back(t);
     }
   }
+  report_.resize(states);
+  for (size_t st = 0; st < states; ++st)
+    report_[st] = idStart_[st] != idStart_[st + 1] ? static_cast<int>(st) : dict_[st];
   stamp_.assign(states, 0);
   queued_.assign(search.size(), 0);
+  endsIn_.resize(search.size());
 
   // When it fits, the full transition table over byte classes (every byte
   // that occurs in a search text has a class of its own, all others share
@@ -155,81 +160,210 @@ int TPairReplacer::PopMin() {
   return id;
 }
 
-void TPairReplacer::Collect(std::string_view line, size_t lo, size_t hi, int from) {
+void TPairReplacer::NewScan() {
+  if (++scan_ == 0) {  // stamps wrapped around: start afresh
+    std::fill(stamp_.begin(), stamp_.end(), 0);
+    scan_ = 1;
+  }
+}
+
+void TPairReplacer::BuildSizes() {
+  const size_t n = chunks_.size();
+  sizes_.assign(n + 1, 0);
+  total_ = 0;
+  for (size_t i = 1; i <= n; ++i) {
+    sizes_[i] += chunks_[i - 1].size();
+    total_ += chunks_[i - 1].size();
+    const size_t parent = i + (i & (~i + 1));
+    if (parent <= n) sizes_[parent] += sizes_[i];
+  }
+}
+
+void TPairReplacer::AddSize(size_t chunk, size_t oldSize, size_t newSize) {
+  // Unsigned arithmetic wraps, so a shrink adds its negative.
+  const size_t delta = newSize - oldSize;
+  total_ += delta;
+  for (size_t i = chunk + 1; i < sizes_.size(); i += i & (~i + 1)) sizes_[i] += delta;
+}
+
+size_t TPairReplacer::StartOf(size_t chunk) const {
+  size_t sum = 0;
+  for (size_t i = chunk; i > 0; i -= i & (~i + 1)) sum += sizes_[i];
+  return sum;
+}
+
+void TPairReplacer::Locate(size_t pos, size_t& chunk, size_t& offset) const {
+  // The number of leading chunks that end at or before pos; empty chunks
+  // there are counted too, so the next chunk holds pos.
+  const size_t n = sizes_.size() - 1;
+  size_t step = 1;
+  while (step * 2 <= n) step *= 2;
+  size_t idx = 0, rest = pos;
+  for (; step > 0; step /= 2) {
+    if (idx + step <= n && sizes_[idx + step] <= rest) {
+      idx += step;
+      rest -= sizes_[idx];
+    }
+  }
+  chunk = idx;
+  offset = rest;
+}
+
+void TPairReplacer::Collect(size_t lo, size_t hi, int from) {
+  size_t c = 0, off = 0;
+  Locate(lo, c, off);
   int state = 0;
-  for (size_t i = lo; i < hi; ++i) {
-    state = Step(state, static_cast<unsigned char>(line[i]));
-    const size_t st = static_cast<size_t>(state);
-    int t = idStart_[st] != idStart_[st + 1] ? state : dict_[st];
-    // Every state on the dictionary chain ends an occurrence here. A state
-    // visited before in this scan had its whole chain visited with it.
-    while (t > 0 && stamp_[static_cast<size_t>(t)] != scan_) {
-      const size_t ts = static_cast<size_t>(t);
-      stamp_[ts] = scan_;
-      auto i1 = ids_.begin() + idStart_[ts + 1];
-      for (auto it = std::lower_bound(ids_.begin() + idStart_[ts], i1, from); it != i1; ++it) Push(*it);
-      t = dict_[ts];
+  for (size_t pos = lo; pos < hi && c < chunks_.size(); ++c, off = 0) {
+    const std::string& text = chunks_[c];
+    if (off >= text.size()) continue;
+    // Stamps are per chunk: every state visited again in this chunk had
+    // its whole dictionary chain visited with it, for this same chunk.
+    NewScan();
+    const size_t end = std::min(text.size(), off + (hi - pos));
+    pos += end - off;
+    for (; off < end; ++off) {
+      state = Step(state, static_cast<unsigned char>(text[off]));
+      int t = report_[static_cast<size_t>(state)];
+      while (t > 0 && stamp_[static_cast<size_t>(t)] != scan_) {
+        const size_t ts = static_cast<size_t>(t);
+        stamp_[ts] = scan_;
+        auto i1 = ids_.begin() + idStart_[ts + 1];
+        for (auto it = std::lower_bound(ids_.begin() + idStart_[ts], i1, from); it != i1; ++it) {
+          std::vector<int>& ends = endsIn_[static_cast<size_t>(*it)];
+          if (ends.empty() || ends.back() != static_cast<int>(c)) ends.push_back(static_cast<int>(c));
+          Push(*it);
+        }
+        t = dict_[ts];
+      }
     }
   }
 }
 
-// Replace-all of find by rep in line into out, left to right and without
-// overlaps; sites gets the start of every inserted rep in out. False (out
-// untouched) when find does not occur.
-static bool ReplaceAllSites(const std::string& line, const std::string& find, const std::string& rep,
-                            std::string& out, std::vector<size_t>& sites) {
-  size_t p = Pos(find, line, 1);
-  if (p == 0) return false;
-  out.clear();
-  sites.clear();
-  size_t copied = 0;  // bytes of line already handled
-  while (p != 0) {
-    out.append(line, copied, p - 1 - copied);
-    sites.push_back(out.size());
-    out += rep;
-    copied = p - 1 + find.size();
-    p = Pos(find, line, copied + 1);
+void TPairReplacer::ApplyPair(int id) {
+  const std::string& find = search_[static_cast<size_t>(id)];
+  const std::string& rep = replace_[static_cast<size_t>(id)];
+  list_.swap(endsIn_[static_cast<size_t>(id)]);
+  endsIn_[static_cast<size_t>(id)].clear();
+  std::sort(list_.begin(), list_.end());
+  list_.erase(std::unique(list_.begin(), list_.end()), list_.end());
+  sites_.clear();
+  // Text before the guard (the end of the last inserted replacement) is
+  // done with: no later occurrence of this pair may begin before it.
+  size_t guardChunk = 0, guardOff = 0;
+  for (int ci : list_) {
+    const size_t c = static_cast<size_t>(ci);
+    // Every occurrence ending in chunk c begins at most find.size() - 1
+    // bytes before it: window_ = those bytes (none before the guard), then
+    // chunk c. The context may come from several chunks.
+    size_t need = find.size() - 1, ctx = 0;
+    pieces_.clear();  // (chunk, offset, length), nearest first
+    for (size_t k = c; need > 0 && k > guardChunk;) {
+      --k;
+      const size_t floor = k == guardChunk ? std::min(guardOff, chunks_[k].size()) : 0;
+      const size_t take = std::min(need, chunks_[k].size() - floor);
+      pieces_.push_back({k, chunks_[k].size() - take, take});
+      ctx += take;
+      need -= take;
+    }
+    // Without context the chunk is searched where it is.
+    const std::string* win = &chunks_[c];
+    if (ctx > 0) {
+      window_.clear();
+      for (auto it = pieces_.rbegin(); it != pieces_.rend(); ++it)
+        window_.append(chunks_[it->chunk], it->offset, it->length);
+      window_ += chunks_[c];
+      win = &window_;
+    }
+    const std::string& w = *win;
+    size_t p = Pos(find, w, 1);
+    if (p == 0) continue;  // stale: a change removed the text
+    // Occurrences here all end in chunk c: those ending earlier were
+    // replaced with their own chunks, or lie before the guard.
+    out_.clear();
+    size_t copied = ctx;  // bytes of w handled; the context stays where it is
+    size_t consumed = 0;  // context bytes taken by the first occurrence
+    if (p - 1 < ctx) {
+      consumed = ctx - (p - 1);
+      copied = p - 1;
+    }
+    while (p != 0) {
+      out_.append(w, copied, p - 1 - copied);
+      sites_.emplace_back(c, out_.size());
+      out_ += rep;
+      copied = p - 1 + find.size();
+      p = Pos(find, w, copied + 1);
+    }
+    out_.append(w, copied, std::string::npos);
+    AddSize(c, chunks_[c].size(), out_.size());
+    chunks_[c].swap(out_);
+    // The consumed context bytes leave the chunks before c.
+    for (size_t j = c; consumed > 0;) {
+      --j;
+      const size_t take = std::min(consumed, chunks_[j].size());
+      AddSize(j, chunks_[j].size(), chunks_[j].size() - take);
+      chunks_[j].erase(chunks_[j].size() - take);
+      consumed -= take;
+    }
+    guardChunk = c;
+    guardOff = sites_.back().second + rep.size();
   }
-  out.append(line, copied, std::string::npos);
-  return true;
+  if (sites_.empty()) return;
+  // New occurrences overlap an inserted text, or the joint where an empty
+  // one was put, and so lie within maxLen_ - 1 bytes of it. Everything
+  // else in the line was there before and is queued already.
+  const size_t total = total_;
+  const size_t reach = maxLen_ - 1;
+  size_t lo = 0, hi = 0;
+  bool open = false;
+  size_t lastChunk = sites_.front().first, lastStart = StartOf(lastChunk);
+  for (const auto& [c, off] : sites_) {
+    if (c != lastChunk) {
+      lastChunk = c;
+      lastStart = StartOf(c);
+    }
+    const size_t site = lastStart + off;
+    const size_t a = site > reach ? site - reach : 0;
+    const size_t b = std::min(total, site + rep.size() + reach);
+    if (open && a <= hi) {
+      hi = std::max(hi, b);
+    } else {
+      if (open) Collect(lo, hi, id + 1);
+      lo = a;
+      hi = b;
+      open = true;
+    }
+  }
+  if (open) Collect(lo, hi, id + 1);
 }
 
 void TPairReplacer::Apply(std::string& line) {
   if (line.empty() || stamp_.size() <= 1) return;
-  auto newScan = [this] {
-    if (++scan_ == 0) {  // stamps wrapped around: start afresh
-      std::fill(stamp_.begin(), stamp_.end(), 0);
-      scan_ = 1;
-    }
-  };
-  newScan();
-  Collect(line, 0, line.size(), 0);
-  while (!heap_.empty()) {
-    const int id = PopMin();
-    const size_t i = static_cast<size_t>(id);
-    if (!ReplaceAllSites(line, search_[i], replace_[i], out_, sites_)) continue;  // text gone meanwhile
-    line.swap(out_);
-    // An occurrence that does not overlap an inserted text (or the joint
-    // where an empty one was put) lay in the line before and is queued
-    // already. The others lie within maxLen_ - 1 bytes of an inserted text.
-    const size_t reach = maxLen_ - 1, rlen = replace_[i].size();
-    newScan();
-    size_t lo = 0, hi = 0;
-    bool open = false;
-    for (size_t site : sites_) {
-      const size_t a = site > reach ? site - reach : 0;
-      const size_t b = std::min(line.size(), site + rlen + reach);
-      if (open && a <= hi) {
-        hi = std::max(hi, b);
-      } else {
-        if (open) Collect(line, lo, hi, id + 1);
-        lo = a;
-        hi = b;
-        open = true;
-      }
-    }
-    if (open) Collect(line, lo, hi, id + 1);
+  const size_t n = (line.size() + chunkSize_ - 1) / chunkSize_;
+  chunks_.resize(n);
+  if (n == 1) {
+    chunks_[0].swap(line);
+  } else {
+    for (size_t c = 0; c < n; ++c) chunks_[c].assign(line, c * chunkSize_, chunkSize_);
   }
+  BuildSizes();
+  Collect(0, total_, 0);
+  bool changed = false;
+  while (!heap_.empty()) {
+    ApplyPair(PopMin());
+    changed = changed || !sites_.empty();
+  }
+  if (n == 1) {
+    line.swap(chunks_[0]);
+    // The line may have got a work buffer whose room suits a far longer line.
+    if (changed && line.capacity() > line.size() + line.size() / 2 + 64) line.shrink_to_fit();
+  } else if (changed) {
+    line.clear();
+    size_t total = 0;
+    for (const auto& ch : chunks_) total += ch.size();
+    line.reserve(total);
+    for (const auto& ch : chunks_) line += ch;
+  }
+  if (n > 1) chunks_.resize(1);  // let the pieces of a long line go
 }
 
 void ReplaceInLines(std::vector<std::string>& lines, const std::vector<std::string>& search,
