@@ -16,16 +16,17 @@
 // - Every occurrence of a search string in the current text is of one of two
 //   kinds. A clean original occurrence lies on original bytes that no edit has
 //   removed or separated; per search string these are found in original order
-//   (all search strings at once with an Aho-Corasick pass over the original
-//   text, as many as the items need, then one at a time with memmem), and an
-//   occurrence stays valid as long as two bit sets (removed original bytes,
-//   places where something was inserted between two original bytes) show
-//   nothing inside it. Any other occurrence touches the bytes of some edit
-//   (contains an inserted byte or the seam where bytes were removed); right
-//   after each edit the text around it is searched with the same automaton
-//   for the search strings still to come, and what is found is kept per
-//   search string in a heap in text order, checked against the current text
-//   when it comes to the top.
+//   (all search strings at once in one pass over the original text, as many as
+//   the items need, then one at a time with memmem), and an occurrence stays
+//   valid as long as two bit sets (removed original bytes, places where
+//   something was inserted between two original bytes) show nothing inside
+//   it. Any other occurrence touches the bytes of some edit (contains an
+//   inserted byte or the seam where bytes were removed); right after each edit
+//   the text around it is searched for the search strings still to come, and
+//   what is found is kept per search string in a heap in text order, checked
+//   against the current text when it comes to the top.
+// - Search strings of 8 bytes or more are found through an 8-byte anchor near
+//   their start and a hash table; shorter ones with an Aho-Corasick automaton.
 // - The first occurrence for an item is the earlier of the first valid
 //   candidate of each kind. The output is built once at the end.
 #include "extractor/fast_replace.h"
@@ -55,9 +56,11 @@ std::vector<bool> ReplaceSequentialLiteral(std::string& text, const std::vector<
 namespace {
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
-// Every search string enters the automaton with at least this many leading
-// bytes (or whole), so that a hit of its leading part is rarely a false one.
-constexpr size_t kMinAnchor = 32;
+// Search strings of at least kQ bytes are found through one kQ-byte piece
+// ("anchor") at an offset of at most kMaxShift; shorter ones with a small
+// Aho-Corasick automaton.
+constexpr size_t kQ = 8;
+constexpr size_t kMaxShift = 24;
 // Original occurrences collected per search string beyond its number of items
 // in the first pass; more are found on demand.
 constexpr size_t kSlack = 4;
@@ -102,12 +105,14 @@ class BitSet {
   std::vector<uint64_t> words_;
 };
 
-// Which kGram-byte runs may occur in a long search string followed by at
-// least one more byte of it. Every such run contains an aligned piece of the
+// Where a kGram-byte run may stand inside a long search string, followed by
+// at least one more byte of it. Such a run contains an aligned piece of the
 // string: kSub bytes at an offset that is a multiple of kSub (kGram = 2 kSub).
-// The hashes of those pieces go into a Bloom filter; a run none of whose
-// kSub + 1 inner pieces is in the filter is certainly in no long string.
-class GramFilter {
+// A hash table maps the hash of every aligned piece to the largest offset at
+// which it stands in any long string. From the kSub + 1 pieces inside a run
+// this bounds how far before the run a string holding it can start; when
+// none is known, no long string holds the run.
+class GramIndex {
  public:
   static constexpr size_t kSub = kGram / 2;
 
@@ -116,84 +121,272 @@ class GramFilter {
     for (std::string_view p : pats)
       if (p.size() > kGram) count += (p.size() - 1) / kSub;
     if (count == 0) return;
-    size_t words = size_t{1} << 10;
-    while (words * 64 < count * 32 && words < (size_t{1} << 23)) words <<= 1;
-    shift_ = 64;
-    for (size_t w = words; w > 1; w >>= 1) --shift_;
-    bits_.assign(words, 0);
+    size_t slots = 1024;
+    while (slots < count * 2) slots <<= 1;
+    mask_ = slots - 1;
+    keys_.assign(slots, 0);
+    offs_.assign(slots, 0);
     for (std::string_view p : pats) {
       if (p.size() <= kGram) continue;
-      for (size_t at = 0; at + kSub + 1 <= p.size(); at += kSub) Add(Hash(p.data() + at));
+      for (size_t at = 0; at + kSub + 1 <= p.size(); at += kSub) {
+        uint64_t h = Key(Hash(p.data() + at));
+        size_t i = Slot(h);
+        while (keys_[i] != 0 && keys_[i] != h) i = (i + 1) & mask_;
+        keys_[i] = h;
+        offs_[i] = std::max<uint64_t>(offs_[i], at);
+      }
     }
   }
-  bool Empty() const { return bits_.empty(); }
-  // False when the kGram bytes at d certainly are no such run.
-  bool MayHold(const char* d) const {
+
+  // For the kGram bytes at d: the largest distance from the start of a long
+  // string holding them (followed by one more of its bytes) to the end of the
+  // run, or 0 when no long string holds them.
+  uint64_t Reach(const char* d) const {
+    if (keys_.empty()) return 0;
     uint64_t top = 1;  // kBase^(kSub-1)
     for (size_t k = 1; k < kSub; ++k) top *= kBase;
     uint64_t h = Hash(d);
+    uint64_t reach = 0;
     for (size_t t = 0;; ++t) {
-      if (Has(h)) return true;
-      if (t == kSub) return false;
+      uint64_t key = Key(h);
+      for (size_t i = Slot(key); keys_[i] != 0; i = (i + 1) & mask_) {
+        if (keys_[i] == key) {
+          // The piece d[t, t + kSub) stands at offset offs_[i] at most, so
+          // the string starts at most offs_[i] + kGram - t bytes before the
+          // end of the run.
+          reach = std::max<uint64_t>(reach, offs_[i] + kGram - t);
+          break;
+        }
+      }
+      if (t == kSub) return reach;
       h = (h - top * static_cast<uint8_t>(d[t])) * kBase + static_cast<uint8_t>(d[t + kSub]);
     }
   }
 
  private:
   static constexpr uint64_t kBase = 0x100000001B3ull;
-  static constexpr uint64_t kMul1 = 0x9E3779B97F4A7C15ull;
-  static constexpr uint64_t kMul2 = 0xC2B2AE3D27D4EB4Full;
+  static constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  // Polynomial hash of kSub bytes.
   static uint64_t Hash(const char* d) {
     uint64_t h = 0;
     for (size_t k = 0; k < kSub; ++k) h = h * kBase + static_cast<uint8_t>(d[k]);
     return h;
   }
-  // Three bits in one 64-bit word: one memory access per look-up.
-  static uint64_t Mask(uint64_t h) {
-    uint64_t m = h * kMul2;
-    return (uint64_t{1} << (m >> 58)) | (uint64_t{1} << ((m >> 52) & 63)) | (uint64_t{1} << ((m >> 46) & 63));
-  }
-  size_t Word(uint64_t h) const { return static_cast<size_t>((h * kMul1) >> shift_); }
-  void Add(uint64_t h) { bits_[Word(h)] |= Mask(h); }
-  bool Has(uint64_t h) const {
-    uint64_t m = Mask(h);
-    return (bits_[Word(h)] & m) == m;
-  }
-  std::vector<uint64_t> bits_;
-  unsigned shift_ = 64;
+  // Table key of a hash: 0 marks an empty slot.
+  static uint64_t Key(uint64_t h) { return h == 0 ? 1 : h; }
+  size_t Slot(uint64_t h) const { return static_cast<size_t>((h * kMul) >> 32) & mask_; }
+  std::vector<uint64_t> keys_;
+  std::vector<uint64_t> offs_;
+  size_t mask_ = 0;
 };
 
-// Aho-Corasick automaton over the leading part ("anchor") of every distinct
-// search string: the shortest prefix that no other search string shares,
-// but at least kMinAnchor bytes (or the whole string). A hit of the anchor is
-// a candidate that the caller completes by comparing the rest. Truncating
-// keeps the trie small even when the search strings total tens of megabytes.
+inline uint64_t Load8(const char* d) {
+  uint64_t v;
+  std::memcpy(&v, d, sizeof v);
+  return v;
+}
+
+// Finds the search strings of at least kQ bytes. Each one is entered under
+// one anchor: the kQ bytes at an offset j <= kMaxShift that look rarest in a
+// sample of the text. At a text position x whose kQ bytes equal an anchor,
+// the strings of that anchor and offset j may start at x - j. Strings that
+// share anchor and offset form a group kept in sorted order, with for each
+// the longest other member that is a prefix of it, so that a group of many
+// strings (say with a common markup prefix) is checked by a binary search
+// rather than one by one. A bit table over a hash of the kQ bytes rejects
+// most positions with one look-up in a small table.
+class GramAnchors {
+ public:
+  void Build(const std::vector<std::string_view>& pats, const std::vector<uint32_t>& ids, std::string_view text) {
+    pats_ = &pats;
+    if (ids.empty()) return;
+    // Sampled counts of kQ-byte pieces of the text (and of anchors taken).
+    std::vector<uint16_t> seen(size_t{1} << kSketchBits, 0);
+    for (size_t x = 0; x + kQ <= text.size(); x += kSketchStep) {
+      uint16_t& c = seen[Hash(Load8(text.data() + x), kSketchBits)];
+      if (c < 0xFFFF) ++c;
+    }
+    struct Choice {
+      uint64_t gram;
+      uint32_t shift;
+      uint32_t pid;
+    };
+    std::vector<Choice> chosen;
+    chosen.reserve(ids.size());
+    for (uint32_t pid : ids) {
+      std::string_view p = pats[pid];
+      size_t last = std::min(kMaxShift, p.size() - kQ);
+      size_t best = 0;
+      uint32_t bestCount = 0xFFFFFFFFu;
+      for (size_t j = 0; j <= last; ++j) {
+        uint32_t c = seen[Hash(Load8(p.data() + j), kSketchBits)];
+        if (c < bestCount) {
+          bestCount = c;
+          best = j;
+        }
+      }
+      uint16_t& c = seen[Hash(Load8(p.data() + best), kSketchBits)];
+      if (c < 0xFFFF) ++c;
+      chosen.push_back(Choice{Load8(p.data() + best), static_cast<uint32_t>(best), pid});
+    }
+    // Groups: by anchor, then offset, members sorted.
+    std::sort(chosen.begin(), chosen.end(), [&](const Choice& a, const Choice& b) {
+      if (a.gram != b.gram) return a.gram < b.gram;
+      if (a.shift != b.shift) return a.shift < b.shift;
+      return pats[a.pid] < pats[b.pid];
+    });
+    size_t slots = 1024;
+    while (slots < chosen.size() * 2) slots <<= 1;
+    slotBits_ = 0;
+    for (size_t v = slots; v > 1; v >>= 1) ++slotBits_;
+    keys_.assign(slots, 0);
+    groupBegin_.assign(slots, kNone);
+    groupEnd_.assign(slots, 0);
+    bits_.assign(size_t{1} << (kFilterBits - 6), 0);
+    members_.reserve(chosen.size());
+    std::vector<uint32_t> chain;
+    for (size_t k = 0; k < chosen.size();) {
+      const uint64_t gram = chosen[k].gram;
+      size_t i = Hash(gram, slotBits_);
+      while (groupBegin_[i] != kNone) i = (i + 1) & (slots - 1);
+      keys_[i] = gram;
+      groupBegin_[i] = static_cast<uint32_t>(groups_.size());
+      while (k < chosen.size() && chosen[k].gram == gram) {
+        const uint32_t shift = chosen[k].shift;
+        const uint32_t begin = static_cast<uint32_t>(members_.size());
+        chain.clear();
+        for (; k < chosen.size() && chosen[k].gram == gram && chosen[k].shift == shift; ++k) {
+          std::string_view p = pats[chosen[k].pid];
+          while (!chain.empty() && !IsPrefix(pats[members_[chain.back()].pid], p)) chain.pop_back();
+          Member m;
+          m.pid = chosen[k].pid;
+          m.parent = chain.empty() ? kNone : chain.back();
+          m.head = Head(p.data());
+          m.tail = Load8(p.data() + p.size() - kQ);
+          m.len = p.size();
+          chain.push_back(static_cast<uint32_t>(members_.size()));
+          members_.push_back(m);
+        }
+        groups_.push_back(Group{shift, begin, static_cast<uint32_t>(members_.size())});
+      }
+      groupEnd_[i] = static_cast<uint32_t>(groups_.size());
+      size_t f = Hash(gram, kFilterBits);
+      bits_[f >> 6] |= uint64_t{1} << (f & 63);
+    }
+  }
+
+  bool Empty() const { return members_.empty(); }
+
+  // Calls f(pid, start) for every string whose anchor stands at position x
+  // of data[0, avail) (x + kQ <= avail) and that occurs at start = x - shift
+  // (start >= 0). Only strings with active(pid) are reported.
+  template <class Active, class F>
+  void MatchAt(const char* data, size_t avail, size_t x, Active active, F f) const {
+    const uint64_t gram = Load8(data + x);
+    const size_t h = Hash(gram, kFilterBits);
+    if ((bits_[h >> 6] >> (h & 63) & 1) == 0) return;
+    const size_t mask = keys_.size() - 1;
+    for (size_t i = Hash(gram, slotBits_); groupBegin_[i] != kNone; i = (i + 1) & mask) {
+      if (keys_[i] != gram) continue;
+      for (uint32_t g = groupBegin_[i]; g < groupEnd_[i]; ++g) {
+        const Group& gr = groups_[g];
+        if (x < gr.shift) continue;
+        const size_t start = x - gr.shift;
+        MatchGroup(gr, std::string_view(data + start, avail - start), active,
+                   [&](uint32_t pid) { f(pid, start); });
+      }
+      return;
+    }
+  }
+
+ private:
+  static constexpr unsigned kSketchBits = 20;
+  static constexpr size_t kSketchStep = 8;
+  static constexpr unsigned kFilterBits = 21;
+
+  struct Group {
+    uint32_t shift;
+    uint32_t begin, end;  // range of members_
+  };
+
+  static size_t Hash(uint64_t g, unsigned bits) { return static_cast<size_t>((g * 0x9E3779B97F4A7C15ull) >> (64 - bits)); }
+  static bool IsPrefix(std::string_view a, std::string_view b) { return a.size() <= b.size() && b.compare(0, a.size(), a) == 0; }
+
+  // First kQ bytes as a number that orders like the bytes.
+  static uint64_t Head(const char* d) { return __builtin_bswap64(Load8(d)); }
+
+  // Members of the group that are prefixes of t (t holds at least kQ
+  // bytes). Every such member begins with the same kQ bytes as t; among the
+  // members that do, the largest one <= t shares the longest common prefix
+  // with t, and the matches are exactly it and its chain of prefixes, cut to
+  // that common length. The first and last kQ bytes of each member, kept
+  // beside it, settle most candidates without reading the string.
+  template <class Active, class F>
+  void MatchGroup(const Group& gr, std::string_view t, Active active, F f) const {
+    const uint64_t head = Head(t.data());
+    if (gr.end - gr.begin == 1) {
+      const Member& m = members_[gr.begin];
+      if (m.head != head || m.len > t.size() || m.tail != Load8(t.data() + m.len - kQ)) return;
+      if (std::memcmp((*pats_)[m.pid].data(), t.data(), m.len) == 0 && active(m.pid)) f(m.pid);
+      return;
+    }
+    auto firstNotBelow = [&](uint32_t lo, uint32_t hi, auto below) {
+      while (lo < hi) {
+        uint32_t mid = lo + (hi - lo) / 2;
+        if (below(members_[mid]))
+          lo = mid + 1;
+        else
+          hi = mid;
+      }
+      return lo;
+    };
+    const uint32_t lo = firstNotBelow(gr.begin, gr.end, [&](const Member& m) { return m.head < head; });
+    const uint32_t hi = firstNotBelow(lo, gr.end, [&](const Member& m) { return m.head <= head; });
+    if (lo == hi) return;
+    const uint32_t past = firstNotBelow(lo, hi, [&](const Member& m) { return (*pats_)[m.pid] <= t; });
+    if (past == lo) return;
+    uint32_t x = past - 1;
+    std::string_view px = (*pats_)[members_[x].pid];
+    size_t lcp = kQ, m = std::min(px.size(), t.size());
+    while (lcp < m && px[lcp] == t[lcp]) ++lcp;
+    while (x != kNone && members_[x].len > lcp) x = members_[x].parent;
+    for (; x != kNone; x = members_[x].parent)
+      if (active(members_[x].pid)) f(members_[x].pid);
+  }
+
+  struct Member {
+    uint32_t pid;
+    uint32_t parent;  // index of the longest member that is a prefix of this one, or kNone
+    uint64_t head;
+    uint64_t tail;  // last kQ bytes
+    size_t len;
+  };
+
+  const std::vector<std::string_view>* pats_ = nullptr;
+  std::vector<uint64_t> keys_;
+  std::vector<uint32_t> groupBegin_, groupEnd_;
+  std::vector<Group> groups_;
+  std::vector<Member> members_;
+  std::vector<uint64_t> bits_;
+  unsigned slotBits_ = 0;
+};
+
+// Aho-Corasick automaton over a set of distinct short strings.
 class Automaton {
  public:
   void Build(const std::vector<std::string_view>& pats) {
     const size_t n = pats.size();
-    anchor_.assign(n, 0);
     std::vector<uint32_t> order(n);
     std::iota(order.begin(), order.end(), 0u);
     std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return pats[a] < pats[b]; });
-    std::vector<size_t> shared(n, 0);
-    for (size_t k = 1; k < n; ++k) {
-      std::string_view a = pats[order[k - 1]], b = pats[order[k]];
-      size_t l = 0, m = std::min(a.size(), b.size());
-      while (l < m && a[l] == b[l]) ++l;
-      shared[order[k - 1]] = std::max(shared[order[k - 1]], l);
-      shared[order[k]] = std::max(shared[order[k]], l);
-    }
-    // Temporary trie with sibling lists. Anchors inserted in sorted order
+    // Temporary trie with sibling lists. Strings inserted in sorted order
     // need at each node either its newest child or a new one.
     std::vector<uint32_t> tFirst(1, kNone), tLast(1, kNone), tNext(1, kNone), tTerm(1, kNone);
     std::vector<uint8_t> tLabel(1, 0);
     for (uint32_t id : order) {
       std::string_view p = pats[id];
-      size_t a = std::min(p.size(), std::max(shared[id] + 1, kMinAnchor));
-      anchor_[id] = a;
       uint32_t v = 0;
-      for (size_t j = 0; j < a; ++j) {
+      for (size_t j = 0; j < p.size(); ++j) {
         uint8_t c = static_cast<uint8_t>(p[j]);
         uint32_t w = tLast[v];
         if (w != kNone && tLabel[w] == c) {
@@ -226,7 +419,6 @@ class Automaton {
       uint32_t v = bfs[k];
       node_[k].childBegin = static_cast<uint32_t>(bfs.size());
       for (uint32_t w = tFirst[v]; w != kNone; w = tNext[w]) {
-        node_[bfs.size()].depth = node_[k].depth + 1;
         bfs.push_back(w);
         ++node_[k].count;
       }
@@ -279,11 +471,10 @@ class Automaton {
     }
     return rootNext_[c];
   }
-  uint32_t Depth(uint32_t s) const { return node_[s].depth; }
   uint32_t Term(uint32_t s) const { return node_[s].term; }
-  size_t Anchor(uint32_t pat) const { return anchor_[pat]; }
+  bool Empty() const { return node_.size() <= 1; }
 
-  // Nearest proper suffix state that ends a pattern's anchor (kNone: none).
+  // Nearest proper suffix state that ends a string (kNone: none).
   std::vector<uint32_t> up;
 
  private:
@@ -291,7 +482,6 @@ class Automaton {
     uint32_t childBegin = 0;
     uint32_t fail = 0;
     uint32_t term = kNone;
-    uint32_t depth = 0;
     uint32_t dense = kNone;  // index of the full child table, if any
     uint16_t count = 0;
     uint8_t firstLabel = 0;
@@ -320,7 +510,6 @@ class Automaton {
   std::vector<Node> node_;
   std::vector<uint8_t> label_;
   std::vector<uint32_t> dense_;
-  std::vector<size_t> anchor_;
   uint32_t rootNext_[256] = {};
 };
 
@@ -664,7 +853,17 @@ class FastReplacer {
     sources_.reserve(items_.size() + 1);
     sources_.push_back(std::string_view(text_));
     for (const TReplaceItem& item : items_) sources_.push_back(std::string_view(item.replacement));
-    ac_.Build(pats_);
+    std::vector<uint32_t> longIds;
+    for (uint32_t k = 0; k < pats_.size(); ++k) {
+      if (pats_[k].size() >= kQ) {
+        longIds.push_back(k);
+      } else {
+        shortPid_.push_back(k);
+        shortPats_.push_back(pats_[k]);
+      }
+    }
+    anchors_.Build(pats_, longIds, text_);
+    ac_.Build(shortPats_);
     grams_.Build(pats_);
     FirstPass();
     upWin_ = ac_.up;
@@ -745,28 +944,29 @@ class FastReplacer {
     return lenTop_ == 0 ? 0 : lenValue_[lenTop_ - 1];
   }
 
-  // One pass of the automaton over the original text: the first `cap`
-  // occurrences of every search string.
+  // One pass over the original text: the first `cap` occurrences of every
+  // search string.
   void FirstPass() {
-    std::vector<uint32_t> up = ac_.up;
-    size_t open = pats_.size();
     const char* d = text_.data();
     const size_t n = text_.size();
     auto active = [&](uint32_t pid) { return orig_[pid].occ.size() < orig_[pid].cap; };
+    size_t open = 0;
+    auto record = [&](uint32_t pid, size_t st) {
+      OrigList& ol = orig_[pid];
+      ol.occ.push_back(st);
+      if (ol.occ.size() == ol.cap) --open;
+    };
+    open = pats_.size() - shortPats_.size();
+    for (size_t x = 0; x + kQ <= n && open > 0; ++x) anchors_.MatchAt(d, n, x, active, record);
+    open = shortPats_.size();
+    std::vector<uint32_t> up = ac_.up;
     uint32_t s = 0;
     for (size_t i = 0; i < n && open > 0; ++i) {
       s = ac_.Next(s, static_cast<uint8_t>(d[i]));
       if (ac_.Term(s) == kNone && up[s] == kNone) continue;
-      ForEachActive(ac_, up, s, active, [&](uint32_t t) {
-        uint32_t pid = ac_.Term(t);
-        std::string_view p = pats_[pid];
-        size_t a = ac_.Anchor(pid);
-        size_t st = i + 1 - a;
-        if (st + p.size() > n) return;
-        if (a < p.size() && std::memcmp(d + st + a, p.data() + a, p.size() - a) != 0) return;
-        OrigList& ol = orig_[pid];
-        ol.occ.push_back(st);
-        if (ol.occ.size() == ol.cap) --open;
+      ForEachActive(ac_, up, s, [&](uint32_t sid) { return active(shortPid_[sid]); }, [&](uint32_t t) {
+        uint32_t pid = shortPid_[ac_.Term(t)];
+        record(pid, i + 1 - pats_[pid].size());
       });
     }
     for (OrigList& ol : orig_) {
@@ -927,13 +1127,12 @@ class FastReplacer {
   // heaps. Such an occurrence starts at most L - 1 bytes before p (L: the
   // longest pending pattern). One that starts more than kGram - 1 bytes
   // before p holds the kGram bytes before p followed by at least one more
-  // byte, so when the filter rules that run out, the search starts at
-  // p - (kGram - 1).
+  // byte; the gram index bounds how far before p it can start.
   void ScanAround(uint64_t p, uint64_t z) {
     const size_t L = PendingMax();
     if (L == 0) return;
     const uint64_t total = pieces_.Total();
-    size_t left = L - 1;
+    uint64_t left = L - 1;
     if (L > kGram && p >= kGram) {
       buf_.clear();
       auto [x, o] = pieces_.Find(p - kGram);
@@ -946,7 +1145,7 @@ class FastReplacer {
         o = 0;
         x = pieces_.Successor(x);
       }
-      if (grams_.Empty() || !grams_.MayHold(buf_.data())) left = kGram - 1;
+      left = std::min<uint64_t>(L - 1, std::max<uint64_t>(kGram - 1, grams_.Reach(buf_.data())));
     }
     const uint64_t q = p > left ? p - left : 0;
     const uint64_t e = std::min<uint64_t>(total, z + L - 1);
@@ -965,27 +1164,35 @@ class FastReplacer {
       x = pieces_.Successor(x);
     }
     auto active = [&](uint32_t pid) { return remaining_[pid] > 0; };
-    uint32_t s = 0;
+    auto push = [&](uint32_t pid, size_t bs) {
+      const uint64_t st = q + bs;
+      if (st >= z || st + pats_[pid].size() <= p) return;
+      auto it = std::upper_bound(segs_.begin(), segs_.end(), bs,
+                                 [](size_t v, const Seg& sg) { return v < sg.bufStart; });
+      --it;
+      HeapPush(heaps_[pid], Ident{it->src, it->node, it->off + (bs - it->bufStart)});
+    };
     const size_t n = buf_.size();
-    for (size_t j = 0; j < n; ++j) {
-      s = ac_.Next(s, static_cast<uint8_t>(buf_[j]));
-      const uint64_t i = q + j;
-      if (ac_.Term(s) != kNone || upWin_[s] != kNone) {
-        ForEachActive(ac_, upWin_, s, active, [&](uint32_t t) {
-          uint32_t pid = ac_.Term(t);
-          std::string_view pat = pats_[pid];
-          size_t a = ac_.Anchor(pid);
-          uint64_t st = i + 1 - a;
-          if (st >= z || st + pat.size() <= p || st + pat.size() > e) return;
-          size_t bs = st - q;
-          if (a < pat.size() && std::memcmp(buf_.data() + bs + a, pat.data() + a, pat.size() - a) != 0) return;
-          auto it = std::upper_bound(segs_.begin(), segs_.end(), bs,
-                                     [](size_t v, const Seg& sg) { return v < sg.bufStart; });
-          --it;
-          HeapPush(heaps_[pid], Ident{it->src, it->node, it->off + (bs - it->bufStart)});
+    // Long strings: their anchors stand at most kMaxShift bytes after a
+    // start before z.
+    if (!anchors_.Empty()) {
+      const size_t xEnd = std::min<uint64_t>(z + kMaxShift + 1 - q, n >= kQ ? n - kQ + 1 : 0);
+      for (size_t x = 0; x < xEnd; ++x) anchors_.MatchAt(buf_.data(), n, x, active, push);
+    }
+    // Short strings start at most kQ - 2 bytes before p and end at most
+    // kQ - 2 bytes after z.
+    if (!ac_.Empty()) {
+      const size_t from = p - q > kQ - 2 ? p - (kQ - 2) - q : 0;
+      const size_t to = std::min<uint64_t>(n, z + (kQ - 2) - q);
+      uint32_t s = 0;
+      for (size_t j = from; j < to; ++j) {
+        s = ac_.Next(s, static_cast<uint8_t>(buf_[j]));
+        if (ac_.Term(s) == kNone && upWin_[s] == kNone) continue;
+        ForEachActive(ac_, upWin_, s, [&](uint32_t sid) { return active(shortPid_[sid]); }, [&](uint32_t t) {
+          uint32_t pid = shortPid_[ac_.Term(t)];
+          push(pid, j + 1 - pats_[pid].size());
         });
       }
-      if (i + 1 >= z && i + 1 - ac_.Depth(s) >= z) break;
     }
   }
 
@@ -1005,8 +1212,11 @@ class FastReplacer {
   std::vector<uint32_t> lenCount_;
   std::vector<uint32_t> lenIndex_;
   size_t lenTop_ = 0;
-  Automaton ac_;
-  GramFilter grams_;
+  GramAnchors anchors_;
+  Automaton ac_;  // over the short search strings
+  std::vector<std::string_view> shortPats_;
+  std::vector<uint32_t> shortPid_;
+  GramIndex grams_;
   std::vector<uint32_t> upWin_;
   std::vector<OrigList> orig_;
   std::vector<std::vector<Ident>> heaps_;

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -47,32 +49,39 @@ void ExpectSame(const std::string& text, const std::vector<TReplaceItem>& items)
   }
 }
 
-class BothForms : public ::testing::TestWithParam<Fn> {};
+// One of the two forms, named in test names and messages.
+struct Form {
+  const char* name;
+  Fn fn;
+};
+void PrintTo(const Form& f, std::ostream* os) { *os << f.name; }
+
+class BothForms : public ::testing::TestWithParam<Form> {};
 
 TEST_P(BothForms, FirstPlaceChangesSecondStays) {
   std::string t = "x=\"abc\" y=\"abc\"";
-  std::vector<bool> f = GetParam()(t, {{"abc\"", 3, "xyz"}});
+  std::vector<bool> f = GetParam().fn(t, {{"abc\"", 3, "xyz"}});
   EXPECT_EQ(t, "x=\"xyz\" y=\"abc\"");
   EXPECT_EQ(f, std::vector<bool>({true}));
 }
 
 TEST_P(BothForms, RepeatedLineTakesNextPlace) {
   std::string t = "abc|abc|abc";
-  std::vector<bool> f = GetParam()(t, {{"abc", 3, "1"}, {"abc", 3, "22"}, {"abc", 3, "333"}, {"abc", 3, "4"}});
+  std::vector<bool> f = GetParam().fn(t, {{"abc", 3, "1"}, {"abc", 3, "22"}, {"abc", 3, "333"}, {"abc", 3, "4"}});
   EXPECT_EQ(t, "1|22|333");
   EXPECT_EQ(f, std::vector<bool>({true, true, true, false}));
 }
 
 TEST_P(BothForms, GrowsAndShrinks) {
   std::string t = "[hi][there]";
-  GetParam()(t, {{"hi]", 2, "hello"}, {"there]", 5, "x"}});
+  GetParam().fn(t, {{"hi]", 2, "hello"}, {"there]", 5, "x"}});
   EXPECT_EQ(t, "[hello][x]");
 }
 
 TEST_P(BothForms, TranslationHoldsLaterLineText) {
   // The second line's text first appears inside the first translation.
   std::string t = "A:hello;B:world;";
-  std::vector<bool> f = GetParam()(t, {{"hello;", 5, "world"}, {"world;", 5, "mir"}});
+  std::vector<bool> f = GetParam().fn(t, {{"hello;", 5, "world"}, {"world;", 5, "mir"}});
   EXPECT_EQ(t, "A:mir;B:world;");
   EXPECT_EQ(f, std::vector<bool>({true, true}));
 }
@@ -80,7 +89,7 @@ TEST_P(BothForms, TranslationHoldsLaterLineText) {
 TEST_P(BothForms, TranslationDestroysLaterOccurrence) {
   // Removing "bX" takes the b of the first "ab": one place is left.
   std::string t = "abXab";
-  std::vector<bool> f = GetParam()(t, {{"bX", 2, ""}, {"ab", 2, "X"}, {"ab", 2, "Y"}});
+  std::vector<bool> f = GetParam().fn(t, {{"bX", 2, ""}, {"ab", 2, "X"}, {"ab", 2, "Y"}});
   EXPECT_EQ(t, "aX");
   EXPECT_EQ(f, std::vector<bool>({true, true, false}));
 }
@@ -88,43 +97,44 @@ TEST_P(BothForms, TranslationDestroysLaterOccurrence) {
 TEST_P(BothForms, OccurrenceAcrossSeam) {
   // Deleting "--" joins "ab" and "cd": "bc" exists only afterwards.
   std::string t = "ab--cd bc";
-  std::vector<bool> f = GetParam()(t, {{"--", 2, ""}, {"bc", 2, "X"}});
+  std::vector<bool> f = GetParam().fn(t, {{"--", 2, ""}, {"bc", 2, "X"}});
   EXPECT_EQ(t, "aXd bc");
   EXPECT_EQ(f, std::vector<bool>({true, true}));
 }
 
 TEST_P(BothForms, EmptySearchNeverFound) {
   std::string t = "abc";
-  std::vector<bool> f = GetParam()(t, {{"", 0, "zz"}, {"b", 1, ""}});
+  std::vector<bool> f = GetParam().fn(t, {{"", 0, "zz"}, {"b", 1, ""}});
   EXPECT_EQ(t, "ac");
   EXPECT_EQ(f, std::vector<bool>({false, true}));
 }
 
 TEST_P(BothForms, RightPartStaysAndEmptyKeyInserts) {
   std::string t = "k=v;k=w;";
-  std::vector<bool> f = GetParam()(t, {{"w;", 0, "new"}, {"k=", 1, "K"}});
+  std::vector<bool> f = GetParam().fn(t, {{"w;", 0, "new"}, {"k=", 1, "K"}});
   EXPECT_EQ(t, "K=v;k=neww;");
   EXPECT_EQ(f, std::vector<bool>({true, true}));
 }
 
 TEST_P(BothForms, NotFoundLeavesText) {
   std::string t = "abc";
-  std::vector<bool> f = GetParam()(t, {{"abd", 3, "x"}, {"abcd", 1, "x"}});
+  std::vector<bool> f = GetParam().fn(t, {{"abd", 3, "x"}, {"abcd", 1, "x"}});
   EXPECT_EQ(t, "abc");
   EXPECT_EQ(f, std::vector<bool>({false, false}));
 }
 
 TEST_P(BothForms, EmptyTextAndNoItems) {
   std::string t;
-  EXPECT_EQ(GetParam()(t, {{"a", 1, "b"}}), std::vector<bool>({false}));
+  EXPECT_EQ(GetParam().fn(t, {{"a", 1, "b"}}), std::vector<bool>({false}));
   EXPECT_EQ(t, "");
   t = "abc";
-  EXPECT_TRUE(GetParam()(t, {}).empty());
+  EXPECT_TRUE(GetParam().fn(t, {}).empty());
   EXPECT_EQ(t, "abc");
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, BothForms,
-                         ::testing::Values(&ReplaceSequentialLiteral, &ReplaceSequentialFast));
+                         ::testing::Values(Form{"Literal", &ReplaceSequentialLiteral}, Form{"Fast", &ReplaceSequentialFast}),
+                         [](const ::testing::TestParamInfo<Form>& info) { return std::string(info.param.name); });
 
 // ---- targeted comparisons ----
 
@@ -134,6 +144,15 @@ TEST(FastReplace, SelfOverlappingRuns) {
   ExpectSame("aaaaaaaaaa", std::vector<TReplaceItem>(8, TReplaceItem{"aaa", 1, ""}));
   ExpectSame("aaaaaaaaaa", std::vector<TReplaceItem>(8, TReplaceItem{"aa", 0, "a"}));
   ExpectSame("abababab", std::vector<TReplaceItem>(6, TReplaceItem{"aba", 3, "ab"}));
+}
+
+TEST(FastReplace, KeyLongerThanSearchCountsAsWholeSearch) {
+  // keyLen beyond the search is out of contract; both forms replace the
+  // whole search then.
+  std::string t = "xabcx";
+  EXPECT_EQ(ReplaceSequentialFast(t, {{"abc", 7, "Q"}}), std::vector<bool>({true}));
+  EXPECT_EQ(t, "xQx");
+  ExpectSame("abab abab", {{"ab", 9, "b"}, {"bb", 5, ""}, {"ab", 3, "a"}});
 }
 
 TEST(FastReplace, UntranslatedLinesKeepPlaces) {
@@ -436,6 +455,37 @@ TEST(FastReplaceRandom, LongSearchesOverLowEntropyText) {
         default:
           items.push_back({"b", 1, RandStr(rng, "aaab", 0, 80)});
       }
+    }
+    Tally(cov, text, items);
+    ExpectSame(text, items);
+    if (HasFailure()) {
+      ADD_FAILURE() << "case " << c;
+      return;
+    }
+  }
+  EXPECT_GT(cov.created, 0u) << cov;
+}
+
+TEST(FastReplaceRandom, SearchesSharingAMarkupPrefix) {
+  // Many searches begin with the same markup, several are prefixes of
+  // others, and translations put the markup back in.
+  std::mt19937 rng(555);
+  const std::string tag = "<color=#FFD700>";
+  Coverage cov;
+  for (int c = 0; c < 300; ++c) {
+    std::vector<std::string> strings;
+    for (size_t k = 0, n = 5 + Pick(rng, 40); k < n; ++k) {
+      std::string s = tag + RandStr(rng, "ab ", 0, 12);
+      if (!strings.empty() && Pick(rng, 3) == 0) s = strings[Pick(rng, strings.size())] + RandStr(rng, "ab", 1, 3);
+      strings.push_back(s);
+    }
+    std::string text;
+    for (const std::string& s : strings) text += "\"" + s + "\"" + RandStr(rng, "ab<", 0, 3);
+    std::vector<TReplaceItem> items;
+    for (const std::string& s : strings) {
+      bool right = Pick(rng, 2) == 0;
+      std::string rep = Pick(rng, 3) == 0 ? tag + RandStr(rng, "ab\"", 0, 6) : RandStr(rng, "xy", 0, 6);
+      items.push_back({s + (right ? "\"" : ""), tag.size() + Pick(rng, s.size() - tag.size() + 1), rep});
     }
     Tally(cov, text, items);
     ExpectSame(text, items);
