@@ -11,6 +11,7 @@
 
 #include "common/platform.h"
 #include "common/stringlist.h"
+#include "common/strutil.h"
 
 static const char* kWords[] = {"the", "sword", "of", "King", "Arvel", "opens", "a", "door", "to",
                                "gold", "Quest", "log", "updated", "You", "found", "HP", "MP",
@@ -64,7 +65,8 @@ int main(int argc, char** argv) {
     };
     for (auto& l : lines) {
       noise(gap);
-      data += "<t>" + l + "</t>";
+      // In the data a line break is a real one; the text file shows it escaped.
+      data.append("<t>").append(ReplaceAll(l, "\\n", "\r\n")).append("</t>");
     }
     noise(gap);
     WriteWholeFile(argv[2], data);
