@@ -237,6 +237,10 @@ void ForceFileDir(const std::string& path) {
   if (!dir.empty()) ForceDir(dir);
 }
 
+// The most bytes read from an input that is not a regular file (a pipe or
+// a device), far above any text or data file the programs work on.
+static constexpr size_t kMaxStreamInput = size_t{1} << 30;
+
 std::string ReadWholeFile(const std::string& path) {
   std::string real = ResolveExistingCI(path);
   int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
@@ -283,6 +287,12 @@ std::string ReadWholeFile(const std::string& path) {
     }
     if (n == 0) break;
     data.append(buf, static_cast<size_t>(n));
+    // A device such as /dev/zero or /dev/full never ends: stop with a clear
+    // error instead of filling the memory.
+    if (!S_ISREG(st.st_mode) && data.size() > kMaxStreamInput) {
+      ::close(fd);
+      throw OpenError(path, EFBIG);
+    }
   }
   ::close(fd);
   return data;

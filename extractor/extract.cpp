@@ -234,15 +234,19 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
       }
       search(idx);
     }
-  } catch (const EError&) {
+  } catch (const EError& e) {
+    // The three lines of the report, then the cause (the pattern error), so
+    // that the user sees which pattern to mend.
     ConsoleLine("ERROR Loop or Memory File");
     ConsoleLine("Element Find = " + std::to_string(ex.lines.size()));
     ConsoleLine("Position finaly = " + std::to_string(position));
+    ConsoleLine(e.what());
     if (!p.silent) WaitEnter();
   } catch (const std::bad_alloc&) {
     ConsoleLine("ERROR Loop or Memory File");
     ConsoleLine("Element Find = " + std::to_string(ex.lines.size()));
     ConsoleLine("Position finaly = " + std::to_string(position));
+    ConsoleLine("Out of memory");
     if (!p.silent) WaitEnter();
   }
   // A failure between the appends leaves the sequences of different

@@ -229,7 +229,9 @@ void TReplacer::Run() {
     if (p_.rep_input.enabled) {
       // An older export stands in for the fresh lines; every line uses the
       // entry and the parts of the first line found.
-      ex_.lines = SplitLines(ReadWholeFile(p_.rep_input.file));
+      // Opened relative to the current folder as typed; a message names
+      // the expanded path, like every other path.
+      ex_.lines = SplitLines(ReadWholeFile(ExpandPath(p_.rep_input.file)));
       ex_.items.resize(ex_.lines.size());
       for (size_t i = 1; i < ex_.items.size(); ++i) ex_.items[i] = ex_.items[0];
     }

@@ -368,8 +368,10 @@ __attribute__((target(KV_AVX512_TARGET), always_inline)) inline __m512i LaneZero
 // small codes (0 for bytes absent from the pattern) and selecting from the
 // code tables held in registers. (GCC 12 reports the undefined start values
 // inside its own intrinsics as maybe uninitialized.)
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 template <bool kCodes>
 __attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowBatch512(const TBatchTables& tables, int words, int m,
                                                                    const std::string_view* texts, int count,
@@ -475,7 +477,9 @@ __attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowBatch512(const TBatch
   below = static_cast<__mmask8>(below | _mm512_mask_cmplt_epi64_mask(open, LaneZeros(v, m), needV));
   return below;
 }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #endif
 
 bool VectorBatchAvailable() {

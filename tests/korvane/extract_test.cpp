@@ -251,7 +251,9 @@ TEST(Extract, LoopErrorsKeepTheLinesFound) {
   std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(Lines(ex), (std::vector<std::string>{"a"}));
   EXPECT_EQ(ex.items.size(), 1u);
-  EXPECT_EQ(out, "ERROR Loop or Memory File\nElement Find = 1\nPosition finaly = 3\n");
+  EXPECT_EQ(out,
+            "ERROR Loop or Memory File\nElement Find = 1\nPosition finaly = 3\n"
+            "TPerlRegEx.Compile() - Error in regex at offset 2: missing closing parenthesis\n");
   // An invalid combined pattern is not caught.
   scripts = {Entry("(", "x")};
   EXPECT_THROW(ExtractItems("abc", scripts, Params()), EError);
