@@ -213,27 +213,6 @@ void TStringListEX::LoadFromFileEX(const std::string& path, int32_t requestedEnc
   LoadFromStreamEX(ReadWholeFile(path), requestedEncoding);
 }
 
-// UTF-16 units from bytes in the given order; an odd last byte is ignored.
-static std::u16string UnitsFromBytes(std::string_view b, bool bigEndian) {
-  std::u16string units(b.size() / 2, u'\0');
-  for (size_t i = 0; i < units.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(b[2 * i]);
-    unsigned char y = static_cast<unsigned char>(b[2 * i + 1]);
-    units[i] = static_cast<char16_t>(bigEndian ? (x << 8) | y : (y << 8) | x);
-  }
-  return units;
-}
-
-static std::string BytesFromUnits(const std::u16string& units, bool bigEndian) {
-  std::string out(units.size() * 2, '\0');
-  for (size_t i = 0; i < units.size(); ++i) {
-    char hi = static_cast<char>(units[i] >> 8), lo = static_cast<char>(units[i] & 0xFF);
-    out[2 * i] = bigEndian ? hi : lo;
-    out[2 * i + 1] = bigEndian ? lo : hi;
-  }
-  return out;
-}
-
 void TStringListEX::LoadFromStreamEX(std::string_view bytes, int32_t requestedEncoding) {
   std::string b(bytes);
   if (StartsWith(b, "\xFF\xFE")) {

@@ -174,6 +174,26 @@ std::string EncodeUnitsUtf8(std::u16string_view units) {
   return out;
 }
 
+std::u16string UnitsFromBytes(std::string_view b, bool bigEndian) {
+  std::u16string units(b.size() / 2, u'\0');
+  for (size_t i = 0; i < units.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(b[2 * i]);
+    unsigned char y = static_cast<unsigned char>(b[2 * i + 1]);
+    units[i] = static_cast<char16_t>(bigEndian ? (x << 8) | y : (y << 8) | x);
+  }
+  return units;
+}
+
+std::string BytesFromUnits(std::u16string_view units, bool bigEndian) {
+  std::string out(units.size() * 2, '\0');
+  for (size_t i = 0; i < units.size(); ++i) {
+    char hi = static_cast<char>(units[i] >> 8), lo = static_cast<char>(units[i] & 0xFF);
+    out[2 * i] = bigEndian ? hi : lo;
+    out[2 * i + 1] = bigEndian ? lo : hi;
+  }
+  return out;
+}
+
 static void AppendCodePointUtf8(std::string& out, uint32_t c) {
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));

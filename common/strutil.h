@@ -47,5 +47,9 @@ bool IsValidUtf8(std::string_view s);
 bool DecodeToUtf16(std::string_view s, std::u16string& out);
 // Encodes UTF-16 units one by one (a surrogate unit gets its own 3 bytes).
 std::string EncodeUnitsUtf8(std::u16string_view units);
+// UTF-16 units from bytes in the given order (an odd last byte is ignored),
+// and back.
+std::u16string UnitsFromBytes(std::string_view bytes, bool bigEndian);
+std::string BytesFromUnits(std::u16string_view units, bool bigEndian);
 
 std::string IntToStr(long long v);
