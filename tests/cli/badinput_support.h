@@ -4,10 +4,8 @@
 // run truncated or replaced nothing, and a check that /dev/full is usable.
 #pragma once
 #include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -72,35 +70,7 @@ constexpr gid_t kNogroup = 65534;
 inline ToolResult RunAsUser(const std::string& program, const std::vector<std::string>& args,
                             const std::string& cwd) {
   if (!IsRoot()) return RunTool(program, args, cwd);
-  TempDir io;
-  ::chmod(io.Path().c_str(), 0777);
-  const std::string outPath = io.File("stdout"), errPath = io.File("stderr");
-  pid_t pid = ::fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    int in = ::open("/dev/null", O_RDONLY);
-    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0 || ::chdir(cwd.c_str()) != 0) _exit(127);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    if (::setgroups(0, nullptr) != 0 || ::setgid(kNogroup) != 0 || ::setuid(kNobody) != 0) _exit(126);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  int st = 0;
-  while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {
-  }
-  ToolResult r;
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-  r.out = ReadBytes(outPath);
-  r.err = ReadBytes(errPath);
-  return r;
+  return RunTool(program, args, cwd, "", kNobody, kNogroup);
 }
 
 // /dev/full refuses every write with "No space left on device".

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,8 +69,10 @@ std::string InstallKorvane(const std::string& dir) { return InstallTool(KORVANE_
 std::string InstallVelloran(const std::string& dir) { return InstallTool(VELLORAN_BIN, dir); }
 
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
-                   const std::string& cwd, const std::string& stdinText) {
+                   const std::string& cwd, const std::string& stdinText, int asUid, int asGid) {
   TempDir io;
+  // Another user must be able to write its output here.
+  if (asUid >= 0) ::chmod(io.Path().c_str(), 0777);
   std::string outPath = io.File("stdout"), errPath = io.File("stderr"), inPath = "/dev/null";
   if (!stdinText.empty()) {
     inPath = io.File("stdin");
@@ -85,6 +88,9 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(err, 2);
+    if (asUid >= 0 && (::setgroups(0, nullptr) != 0 || ::setgid(static_cast<gid_t>(asGid)) != 0 ||
+                       ::setuid(static_cast<uid_t>(asUid)) != 0))
+      _exit(126);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));

@@ -38,8 +38,11 @@ std::string InstallKorvane(const std::string& dir);
 std::string InstallVelloran(const std::string& dir);
 // Runs program with args in folder cwd; standard input from stdinText, or
 // from /dev/null when it is empty.
+// With asUid >= 0 (when running as root), the program runs as that user and
+// group; status 126 then means that the change of user failed.
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
-                   const std::string& cwd, const std::string& stdinText = "");
+                   const std::string& cwd, const std::string& stdinText = "", int asUid = -1,
+                   int asGid = -1);
 
 // Lines joined with CR LF after each (the saved form of a line list).
 std::string CrLf(const std::vector<std::string>& lines);

@@ -139,7 +139,7 @@ TEST(UpdateLines, RandomAgainstLiteralScan) {
       en.push_back(RandomString(rng, alphabet, 0, maxLen));
       // Russian lines sometimes look like English lines, to catch a line
       // that is compared again after its update.
-      ru.push_back(rng() % 2 ? RandomString(rng, alphabet, 0, maxLen) : "R" + std::to_string(i));
+      ru.push_back(rng() % 2 ? RandomString(rng, alphabet, 0, maxLen) : std::string("R").append(std::to_string(i)));
     }
     Lines expect = nl;
     Lines expectMissed = LiteralUpdate(expect, en, ru, p);
