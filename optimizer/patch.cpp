@@ -8,7 +8,7 @@
 
 #include "common/lineindex.h"
 #include "common/platform.h"
-#include "optimizer/levenshtein.h"
+#include "optimizer/similar_lines.h"
 #include "optimizer/linefile.h"
 #include "optimizer/modes.h"
 
@@ -96,7 +96,6 @@ std::vector<TLineMatch> MatchOldLines(const std::vector<std::string>& newLines,
 
   // Phase 2: similarity for the lines without an exact match. The searches
   // are independent of each other; their table updates apply in order.
-  InitLevenshteinBuffer(0);
   std::vector<int> searched;
   std::vector<std::string> queries;
   for (int i = 0; i < n; ++i) {

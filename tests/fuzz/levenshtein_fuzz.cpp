@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/stringlist.h"
-#include "optimizer/levenshtein.h"
+#include "optimizer/similar_lines.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {
@@ -80,16 +80,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput in(data, size);
   static const int kCuts[] = {0, 3, 8, 40, 64, 65, 100, 130};
   const int cutChoice = kCuts[in.Byte() % 8];
-  InitLevenshteinBuffer(cutChoice);
-  const int cut = cutChoice == 0 ? 65536 : cutChoice;
-  FUZZ_CHECK(LevenshteinCutLength() == cut, "");
+  const int cut = CutLengthFor(cutChoice);
+  FUZZ_CHECK(cut == (cutChoice == 0 ? 65536 : cutChoice), "");
 
   // Distances of pairs.
   const std::string a = Line(in, 80), b = Line(in, 80);
   const int bound = static_cast<int>(std::max(a.size(), b.size()));
   const int plain = PlainDistance(a, b, bound, cut);
-  FUZZ_CHECK(LevenshteinDistance(a, b, bound) == plain, a + "|" + b);
-  FUZZ_CHECK(LevenshteinDistance(b, a, bound) == plain, a + "|" + b);
+  FUZZ_CHECK(LevenshteinDistance(a, b, bound, cut) == plain, a + "|" + b);
+  FUZZ_CHECK(LevenshteinDistance(b, a, bound, cut) == plain, a + "|" + b);
   TLevenshteinKernel kernel;
   kernel.SetPattern(a);
   const int full = PlainDistance(a, b, bound, 1 << 20);  // no cut
@@ -108,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!list.empty() && in.Bool()) list.push_back(list[0]);  // repeated lines
   TStringList tl;
   tl.Assign(list);
-  TSimilarIndex index(list);
+  TSimilarIndex index(list, cut);
   std::vector<std::string> queries(static_cast<size_t>(in.Int(1, 4)));
   for (auto& q : queries) q = in.Bool() && !list.empty() ? list[static_cast<size_t>(in.Int(0, static_cast<int>(list.size()) - 1))] + Line(in, 3) : Line(in, 40);
   const int minLen = in.Int(0, 12);
@@ -118,10 +117,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& q : queries) {
     const int e = PlainFind(q, list, minLen, percent, window, skip, cut);
     expect.push_back(e);
-    FUZZ_CHECK(FindSimilarLine(q, tl, minLen, percent, window, skip) == e, q + "|" + FuzzJoin(list));
-    TLevenshteinKernel k;
-    FUZZ_CHECK(index.Find(q, minLen, percent, window, skip, k) == e, q + "|" + FuzzJoin(list));
+    FUZZ_CHECK(FindSimilarLine(q, tl, minLen, percent, window, skip, cut) == e, q + "|" + FuzzJoin(list));
+    TSimilarScratch scratch;
+    FUZZ_CHECK(index.Find(q, minLen, percent, window, skip, scratch) == e, q + "|" + FuzzJoin(list));
   }
-  FUZZ_CHECK(FindSimilarLines(queries, list, minLen, percent, window, skip, 2) == expect, FuzzJoin(queries));
+  FUZZ_CHECK(FindSimilarLines(queries, list, minLen, percent, window, skip, 2, cut) == expect, FuzzJoin(queries));
   return 0;
 }

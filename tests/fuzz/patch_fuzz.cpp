@@ -7,7 +7,7 @@
 
 #include "common/collation.h"
 #include "common/stringlist.h"
-#include "optimizer/levenshtein.h"
+#include "optimizer/similar_lines.h"
 #include "optimizer/linefile.h"
 #include "optimizer/patch.h"
 #include "tests/fuzz/fuzz_input.h"
@@ -46,7 +46,6 @@ std::vector<TLineMatch> RefMatch(const Lines& nl, const Lines& old) {
     }
     t[i].Index = static_cast<int32_t>(index);
   }
-  InitLevenshteinBuffer(0);
   TStringList oldList;
   oldList.Assign(old);
   for (size_t i = 0; i < nl.size(); ++i) {

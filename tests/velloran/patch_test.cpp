@@ -11,7 +11,7 @@
 
 #include "common/errors.h"
 #include "common/stringlist.h"
-#include "optimizer/levenshtein.h"
+#include "optimizer/similar_lines.h"
 #include "optimizer/linefile.h"
 #include "optimizer/modes.h"
 #include "optimizer/params.h"
@@ -64,7 +64,6 @@ std::vector<TLineMatch> LiteralMatch(const Lines& newLines, const Lines& oldEn) 
     }
     t[i].Index = static_cast<int>(idx);
   }
-  InitLevenshteinBuffer(0);
   for (int i = 0; i < n; ++i) {
     if (t[i].Index != -1 && !t[i].Modified) continue;
     int b = FindSimilarLine(newLines[i], old, 10, 50, true, false);

@@ -1,0 +1,208 @@
+// The vector form of the common-subsequence bound. The functions carry their
+// own target attribute, so the file builds for every processor and the
+// program chooses the form when it runs.
+#include "optimizer/lcs_bound_avx512.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define KV_VECTOR_BATCH 1
+
+// Common-subsequence lengths of the first rows pattern characters, per lane.
+#define KV_AVX512_TARGET "avx512f,avx512bw,avx512vbmi,avx512vpopcntdq"
+__attribute__((target(KV_AVX512_TARGET), always_inline)) inline __m512i LaneZeros(const __m512i* v, int rows) {
+  __m512i acc = _mm512_setzero_si512();
+  const __m512i ones = _mm512_set1_epi64(-1);
+  for (int w = 0; rows > 0; ++w, rows -= 64) {
+    __m512i x = _mm512_andnot_si512(v[w], ones);
+    if (rows < 64) x = _mm512_and_si512(x, _mm512_set1_epi64(static_cast<long long>((uint64_t{1} << rows) - 1)));
+    acc = _mm512_add_epi64(acc, _mm512_popcnt_epi64(x));
+  }
+  return acc;
+}
+
+// LcsBelowWords for eight texts of one length n, one per 64-bit lane; the
+// rules for settling a lane early are the same. The pattern masks of a
+// text byte come either from the 256-entry table by a gather, or, when the
+// pattern has fewer than 64 distinct bytes, by translating the bytes to
+// small codes (0 for bytes absent from the pattern) and selecting from the
+// code tables held in registers. (GCC 12 reports the undefined start values
+// inside its own intrinsics as maybe uninitialized.)
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+template <bool kCodes>
+__attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowBatch512(const TBatchTables& tables, int words, int m,
+                                                                   const std::string_view* texts, int count,
+                                                                   const int* need) {
+  const int n = static_cast<int>(texts[0].size());
+  __m512i v[kMaxBatchWords];
+  for (int w = 0; w < words; ++w) v[w] = _mm512_set1_epi64(-1);
+  alignas(64) long long offset[8];
+  alignas(64) long long needs[8];
+  const uintptr_t base = reinterpret_cast<uintptr_t>(texts[0].data());
+  for (int l = 0; l < 8; ++l) {
+    const std::string_view& tx = texts[l < count ? l : 0];
+    offset[l] = static_cast<long long>(reinterpret_cast<uintptr_t>(tx.data()) - base);
+    needs[l] = l < count ? need[l] : 0;  // lanes without a text settle at once
+  }
+  const __m512i offsets = _mm512_load_si512(offset);
+  const __m512i needV = _mm512_load_si512(needs);
+  const __m512i byteMask = _mm512_set1_epi64(0xFF);
+  const __m512i zero = _mm512_setzero_si512();
+  const __m512i one = _mm512_set1_epi64(1);
+  const __m512i bit4 = _mm512_set1_epi64(16);
+  const __m512i bit5 = _mm512_set1_epi64(32);
+  const __mmask8 active = static_cast<__mmask8>((1u << count) - 1);
+  // Byte to code, in four quarters of 64 bytes.
+  __m512i codeMap[4];
+  if (kCodes) {
+    for (int q = 0; q < 4; ++q) codeMap[q] = _mm512_load_si512(tables.codeOf + 64 * q);
+  }
+  const int groups = tables.codeGroups;
+  __mmask8 settled = 0, below = 0;
+  // Eight bytes of each text from column j0 on; the next load is started
+  // before the current bytes are worked through.
+  auto load = [&](int j0) __attribute__((target(KV_AVX512_TARGET))) {
+    const int span = std::min(8, n - j0);
+    if (span == 8) {
+      return _mm512_i64gather_epi64(_mm512_add_epi64(offsets, _mm512_set1_epi64(j0)),
+                                    reinterpret_cast<const void*>(base), 1);
+    }
+    alignas(64) uint64_t tail[8] = {};
+    for (int l = 0; l < 8; ++l) std::memcpy(&tail[l], texts[l < count ? l : 0].data() + j0, span);
+    return _mm512_load_si512(tail);
+  };
+  __m512i nextChunk = load(0);
+  for (int j0 = 0; j0 < n; j0 += 8) {
+    const int span = std::min(8, n - j0);
+    __m512i chunk = nextChunk;
+    if (j0 + 8 < n) nextChunk = load(j0 + 8);
+    if (kCodes) {
+      // Bytes 0-127 and 128-255 from two pairs of quarters, chosen by bit 7.
+      const __m512i low = _mm512_permutex2var_epi8(codeMap[0], chunk, codeMap[1]);
+      const __m512i high = _mm512_permutex2var_epi8(codeMap[2], chunk, codeMap[3]);
+      chunk = _mm512_mask_blend_epi8(_mm512_movepi8_mask(chunk), low, high);
+    }
+    for (int b = 0; b < span; ++b) {
+      const __m512i c = _mm512_and_si512(chunk, byteMask);
+      chunk = _mm512_srli_epi64(chunk, 8);
+      __mmask8 carry = 0;
+      __mmask8 sel4 = 0, sel5 = 0;
+      if (kCodes) {
+        sel4 = _mm512_test_epi64_mask(c, bit4);
+        sel5 = _mm512_test_epi64_mask(c, bit5);
+      }
+      for (int w = 0; w < words; ++w) {
+        __m512i pm;
+        if (kCodes) {
+          // Each group of 16 codes is two registers; bits 4 and 5 of the
+          // code choose the group.
+          const __m512i* t = reinterpret_cast<const __m512i*>(tables.byCode) + static_cast<size_t>(w) * 8;
+          pm = _mm512_permutex2var_epi64(t[0], c, t[1]);
+          if (groups > 1) pm = _mm512_mask_blend_epi64(sel4, pm, _mm512_permutex2var_epi64(t[2], c, t[3]));
+          if (groups > 2) {
+            __m512i upper = _mm512_permutex2var_epi64(t[4], c, t[5]);
+            if (groups > 3) upper = _mm512_mask_blend_epi64(sel4, upper, _mm512_permutex2var_epi64(t[6], c, t[7]));
+            pm = _mm512_mask_blend_epi64(sel5, pm, upper);
+          }
+        } else {
+          pm = _mm512_i64gather_epi64(c, tables.byByte + static_cast<size_t>(w) * 256, 8);
+        }
+        const __m512i vw = v[w];
+        const __m512i u = _mm512_and_si512(vw, pm);
+        const __m512i sum = _mm512_add_epi64(vw, u);
+        const __mmask8 c1 = _mm512_cmplt_epu64_mask(sum, vw);
+        const __m512i sum2 = _mm512_mask_add_epi64(sum, carry, sum, one);
+        const __mmask8 c2 = _mm512_mask_cmpeq_epi64_mask(carry, sum2, zero);
+        carry = static_cast<__mmask8>(c1 | c2);
+        v[w] = _mm512_or_si512(sum2, _mm512_andnot_si512(pm, vw));
+      }
+    }
+    const int done = j0 + span;
+    const __mmask8 open = static_cast<__mmask8>(active & ~settled);
+    const __mmask8 pass = _mm512_mask_cmpge_epi64_mask(open, LaneZeros(v, m), needV);
+    settled = static_cast<__mmask8>(settled | pass);
+    const int i0 = m - n + done;
+    if (i0 > 0) {
+      const __m512i bound = _mm512_add_epi64(LaneZeros(v, i0), _mm512_set1_epi64(n - done));
+      const __mmask8 out = _mm512_mask_cmplt_epi64_mask(static_cast<__mmask8>(active & ~settled), bound, needV);
+      below = static_cast<__mmask8>(below | out);
+      settled = static_cast<__mmask8>(settled | out);
+    }
+    if ((settled & active) == active) break;
+  }
+  const __mmask8 open = static_cast<__mmask8>(active & ~settled);
+  below = static_cast<__mmask8>(below | _mm512_mask_cmplt_epi64_mask(open, LaneZeros(v, m), needV));
+  return below;
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+#endif
+
+}  // namespace
+
+bool VectorBatchAvailable() {
+#if defined(KV_VECTOR_BATCH)
+  static const bool available = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                                __builtin_cpu_supports("avx512vbmi") &&
+                                __builtin_cpu_supports("avx512vpopcntdq");
+  return available;
+#else
+  return false;
+#endif
+}
+
+void BuildBatchTables(const TPatternMasks& masks, TBatchTables& b) {
+  const int words = masks.words;
+  // Codes 1.. for the distinct bytes of the pattern, 0 for all others.
+  int codes = 1;
+  std::memset(b.codeOf, 0, sizeof(b.codeOf));
+  for (unsigned char c : masks.pattern) {
+    if (b.codeOf[c] == 0 && codes < 256) b.codeOf[c] = static_cast<uint8_t>(codes++);
+  }
+  if (codes <= 64) {
+    b.codeGroups = (codes + 15) / 16;
+    b.byCodeStore.assign(static_cast<size_t>(words) * 8 * 8 + 8, 0);
+    // 64-byte aligned start inside the store.
+    uint64_t* t = b.byCodeStore.data();
+    while (reinterpret_cast<uintptr_t>(t) % 64 != 0) ++t;
+    for (int c = 0; c < 256; ++c) {
+      if (b.codeOf[c] == 0) continue;
+      for (int w = 0; w < words; ++w) {
+        t[static_cast<size_t>(w) * 64 + b.codeOf[c]] = masks.peq[static_cast<size_t>(c) * words + w];
+      }
+    }
+    b.byCode = t;
+  } else {
+    b.codeGroups = 0;
+    b.byByteStore.resize(static_cast<size_t>(256) * words);
+    for (int w = 0; w < words; ++w) {
+      for (int c = 0; c < 256; ++c) {
+        b.byByteStore[static_cast<size_t>(w) * 256 + c] = masks.peq[static_cast<size_t>(c) * words + w];
+      }
+    }
+    b.byByte = b.byByteStore.data();
+  }
+}
+
+uint32_t LcsBelowBatchVector(const TBatchTables& tables, const TPatternMasks& masks,
+                             const std::string_view* texts, int count, const int* need) {
+#if defined(KV_VECTOR_BATCH)
+  const int m = static_cast<int>(masks.pattern.size());
+  return tables.codeGroups > 0 ? LcsBelowBatch512<true>(tables, masks.words, m, texts, count, need)
+                               : LcsBelowBatch512<false>(tables, masks.words, m, texts, count, need);
+#else
+  (void)tables; (void)masks; (void)texts; (void)count; (void)need;
+  return 0;
+#endif
+}

@@ -1,0 +1,31 @@
+// The vector form of the common-subsequence bound: eight texts of one length
+// at once, one per 64-bit lane of an AVX-512 register.
+#pragma once
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "optimizer/edit_distance.h"
+
+// Longest pattern, in words, of the vector form.
+constexpr int kMaxBatchWords = 16;
+
+// The pattern's masks laid out for the vector form.
+struct TBatchTables {
+  alignas(64) uint8_t codeOf[256] = {};  // byte -> code, 0 for bytes absent from the pattern
+  int codeGroups = 0;  // groups of 16 codes in use (1-4), 0 when the byte table serves
+  std::vector<uint64_t> byCodeStore;
+  const uint64_t* byCode = nullptr;  // 64-byte aligned; per word 8 registers: the masks of codes 0-63
+  std::vector<uint64_t> byByteStore;
+  const uint64_t* byByte = nullptr;  // per word the masks of bytes 0-255
+};
+
+// Whether this processor runs the vector form.
+bool VectorBatchAvailable();
+void BuildBatchTables(const TPatternMasks& masks, TBatchTables& tables);
+// Bit l set where the common subsequence of the pattern and texts[l] is
+// shorter than need[l]. All texts have one length; count is 1 to 8. Call
+// only where VectorBatchAvailable() and the pattern has 1 to kMaxBatchWords
+// words.
+uint32_t LcsBelowBatchVector(const TBatchTables& tables, const TPatternMasks& masks,
+                             const std::string_view* texts, int count, const int* need);

@@ -1,0 +1,330 @@
+// Similarity search. A search over a prepared list visits candidates so
+// that the limit tightens early (an equal line, the neighbours in sorted
+// orders, then lengths ever farther from the searched one) and rules most of
+// them out by bounds that cost far less than a distance.
+#include "optimizer/similar_lines.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <numeric>
+#include <string_view>
+#include <unordered_map>
+
+#include "common/intmath.h"
+#include "common/parallel_for.h"
+
+namespace {
+
+// Order of the reversed strings.
+bool ReversedLess(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend());
+}
+
+// Neighbours searched on each side of a line in the two orders.
+constexpr int kSeedNeighbours = 3;
+
+struct TSearch {
+  const std::string* s = nullptr;
+  std::string_view cs;
+  THistogram32 qh{};
+  int best = -1;
+  int k = 0;
+  bool skipIdentical = false;
+  TLevenshteinKernel* kernel = nullptr;
+  TLcsBound* lcs = nullptr;
+};
+
+}  // namespace
+
+long long SimilarAllowance(long long len, int percent) { return FloorDiv((100LL - percent) * len, 100); }
+
+int FindSimilarLine(const std::string& s, const TStringList& list, int minLen, uint8_t percent,
+                    bool useLengthWindow, bool skipIdentical, int cut) {
+  const long long len = static_cast<long long>(s.size());
+  if (len < minLen) return -1;
+  const long long allowed = SimilarAllowance(len, percent);
+  if (allowed < 0) return -1;  // no distance is negative
+  const long long lo = len - allowed, hi = len + allowed;
+  TLevenshteinKernel kernel;
+  kernel.SetPattern(CutLine(s, cut));
+  int best = -1;
+  long long limit = allowed;
+  const std::vector<std::string>& lines = list.Lines();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    const long long n = static_cast<long long>(line.size());
+    if (n == 0 || n < minLen) continue;
+    if (useLengthWindow && (n < lo || n > hi)) continue;
+    const int lim = static_cast<int>(std::min<long long>(limit, INT_MAX - 1));
+    const int d = kernel.Within(CutLine(line, cut), lim);
+    if (d <= lim) {
+      if (skipIdentical && line == s) continue;
+      best = static_cast<int>(i);
+      limit = d;
+    }
+  }
+  return best;
+}
+
+struct TSimilarIndex::TImpl {
+  TImpl(const std::vector<std::string>& lines, int cut);
+  int Find(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow, bool skipIdentical,
+           TSimilarScratch& scratch) const;
+
+  // Distinct lines: equal lines have equal distances, so only the highest
+  // index of each content matters.
+  struct TGroup {
+    std::string_view text;  // full line
+    int maxIndex = -1;
+    int length = 0;  // full length
+    THistogram32 hist{};  // of the cut line
+  };
+  // Cheap tests; t is the limit the line must meet.
+  bool Prefilter(const TGroup& g, TSearch& st, int& t) const;
+  // The distance within t, taken as the best when it is.
+  void Measure(const TGroup& g, TSearch& st, int t) const;
+  void Consider(const TGroup& g, TSearch& st) const;
+  // The groups [from, to), all of one length.
+  void ConsiderRange(int from, int to, TSearch& st) const;
+
+  int cut_ = 0;
+  std::string arena_;  // the texts of groups_, one after another
+  std::vector<TGroup> groups_;  // lines up to cut_ long, ordered by length
+  std::vector<int> lengthStart_;  // groups of length n: [lengthStart_[n], lengthStart_[n+1])
+  std::vector<TGroup> longGroups_;  // lines longer than cut_
+  std::unordered_map<std::string_view, int> exact_;  // content -> maxIndex
+  // groups_ ordered by content and by reversed content: the neighbours of a
+  // searched line share its longest beginnings and endings, and a line
+  // changed by a small edit keeps one of them. Searching them first
+  // tightens the limit early.
+  std::vector<int> byPrefix_, bySuffix_;
+};
+
+TSimilarIndex::TImpl::TImpl(const std::vector<std::string>& lines, int cut) : cut_(cut) {
+  exact_.reserve(lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].empty()) continue;
+    exact_[std::string_view(lines[i])] = static_cast<int>(i);  // the last index wins
+  }
+  int maxLen = 0;
+  for (const auto& [text, index] : exact_) {
+    TGroup g;
+    g.text = text;
+    g.maxIndex = index;
+    g.length = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
+    g.hist = MakeHistogram(CutLine(text, cut_));
+    if (text.size() > static_cast<size_t>(cut_)) {
+      longGroups_.push_back(g);
+    } else {
+      maxLen = std::max(maxLen, g.length);
+      groups_.push_back(g);
+    }
+  }
+  // By length; of one length the higher indexes first, so that a lower
+  // index must be strictly closer and more of them are ruled out at once.
+  std::sort(groups_.begin(), groups_.end(), [](const TGroup& a, const TGroup& b) {
+    return a.length != b.length ? a.length < b.length : a.maxIndex > b.maxIndex;
+  });
+  // The lines of one length side by side, in the order of groups_, so that
+  // the scan of a length reads memory in order.
+  size_t total = 0;
+  for (const TGroup& g : groups_) total += g.text.size();
+  arena_.resize(total);
+  size_t at = 0;
+  for (TGroup& g : groups_) {
+    std::memcpy(arena_.data() + at, g.text.data(), g.text.size());
+    g.text = std::string_view(arena_.data() + at, g.text.size());
+    at += g.text.size();
+  }
+  byPrefix_.resize(groups_.size());
+  std::iota(byPrefix_.begin(), byPrefix_.end(), 0);
+  bySuffix_ = byPrefix_;
+  std::sort(byPrefix_.begin(), byPrefix_.end(),
+            [this](int a, int b) { return groups_[a].text < groups_[b].text; });
+  std::sort(bySuffix_.begin(), bySuffix_.end(), [this](int a, int b) {
+    return ReversedLess(groups_[a].text, groups_[b].text);
+  });
+  lengthStart_.assign(static_cast<size_t>(maxLen) + 2, 0);
+  size_t gi = 0;
+  for (int len = 0; len <= maxLen + 1; ++len) {
+    while (gi < groups_.size() && groups_[gi].length < len) ++gi;
+    lengthStart_[len] = static_cast<int>(gi);
+  }
+}
+
+bool TSimilarIndex::TImpl::Prefilter(const TGroup& g, TSearch& st, int& t) const {
+  if (st.skipIdentical && g.text == *st.s) return false;
+  // A lower index must be strictly closer; a higher one may tie.
+  t = g.maxIndex > st.best ? st.k : st.k - 1;
+  if (t < 0) return false;
+  const long long cutLen = std::min<long long>(static_cast<long long>(g.text.size()), cut_);
+  if (std::llabs(cutLen - static_cast<long long>(st.cs.size())) > t) return false;
+  return HistogramBound(st.qh, g.hist) <= t;
+}
+
+void TSimilarIndex::TImpl::Measure(const TGroup& g, TSearch& st, int t) const {
+  const int d = st.kernel->Within(CutLine(g.text, cut_), t);
+  if (d <= t) {
+    st.best = g.maxIndex;
+    st.k = d;
+  }
+}
+
+void TSimilarIndex::TImpl::Consider(const TGroup& g, TSearch& st) const {
+  int t = 0;
+  if (!Prefilter(g, st, t)) return;
+  // The distance is at least max(len) - LCS.
+  const std::string_view cl = CutLine(g.text, cut_);
+  if (st.lcs->Below(cl, static_cast<int>(std::max(cl.size(), st.cs.size())) - t)) return;
+  Measure(g, st, t);
+}
+
+void TSimilarIndex::TImpl::ConsiderRange(int from, int to, TSearch& st) const {
+  if (!st.lcs->BatchReady()) {
+    for (int gi = from; gi < to; ++gi) Consider(groups_[gi], st);
+    return;
+  }
+  // Lines of one length: their common-subsequence bounds are computed
+  // TLcsBound::kBatch at a time. The limit only tightens between
+  // the bound and the distance, and a bound against a larger limit rules
+  // out less, so every line it rules out is out under the current limit.
+  constexpr int kBatch = TLcsBound::kBatch;
+  int pending[kBatch];
+  std::string_view texts[kBatch];
+  int need[kBatch];
+  int count = 0;
+  auto flush = [&]() {
+    const uint32_t below = st.lcs->BelowBatch(texts, count, need);
+    for (int l = 0; l < count; ++l) {
+      if (below & (uint32_t{1} << l)) continue;
+      const TGroup& g = groups_[pending[l]];
+      int t = 0;
+      if (Prefilter(g, st, t)) Measure(g, st, t);
+    }
+    count = 0;
+  };
+  for (int gi = from; gi < to; ++gi) {
+    const TGroup& g = groups_[gi];
+    int t = 0;
+    if (!Prefilter(g, st, t)) continue;
+    pending[count] = gi;
+    texts[count] = g.text;  // no line of these lengths is longer than the cut
+    need[count] = static_cast<int>(std::max(g.text.size(), st.cs.size())) - t;
+    if (++count == kBatch) flush();
+  }
+  if (count > 0) flush();
+}
+
+int TSimilarIndex::TImpl::Find(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow,
+                        bool skipIdentical, TSimilarScratch& scratch) const {
+  const long long len = static_cast<long long>(s.size());
+  if (len < minLen) return -1;
+  const long long allowed = SimilarAllowance(len, percent);
+  if (allowed < 0) return -1;
+  const long long lo = useLengthWindow ? len - allowed : LLONG_MIN;
+  const long long hi = useLengthWindow ? len + allowed : LLONG_MAX;
+  const long long minEff = std::max(minLen, 1);
+  auto inRange = [&](long long n) { return n >= minEff && n >= lo && n <= hi; };
+
+  TSearch st;
+  st.s = &s;
+  st.cs = CutLine(s, cut_);
+  st.qh = MakeHistogram(st.cs);
+  st.k = static_cast<int>(std::min<long long>(allowed, INT_MAX - 1));
+  st.skipIdentical = skipIdentical;
+  st.kernel = &scratch.kernel;
+  st.lcs = &scratch.lcs;
+  scratch.kernel.SetPattern(st.cs);
+  scratch.lcs.SetPattern(scratch.kernel.Masks());
+
+  // An equal line is at distance 0: only lines at distance 0 with a higher
+  // index can follow it.
+  if (!skipIdentical) {
+    auto it = exact_.find(std::string_view(s));
+    if (it != exact_.end()) {
+      st.best = it->second;
+      st.k = 0;
+    }
+  }
+
+  // The nearest lines in the two orders first.
+  if (st.k > 0) {
+    auto seed = [&](const std::vector<int>& order, auto less) {
+      auto it = std::lower_bound(order.begin(), order.end(), std::string_view(s),
+                                 [&](int gi, std::string_view v) { return less(groups_[gi].text, v); });
+      const ptrdiff_t at = it - order.begin();
+      const ptrdiff_t from = std::max<ptrdiff_t>(0, at - kSeedNeighbours);
+      const ptrdiff_t to = std::min<ptrdiff_t>(static_cast<ptrdiff_t>(order.size()), at + kSeedNeighbours);
+      for (ptrdiff_t i = from; i < to; ++i) {
+        const TGroup& g = groups_[order[i]];
+        if (inRange(g.length)) Consider(g, st);
+      }
+    };
+    seed(byPrefix_, [](std::string_view a, std::string_view b) { return a < b; });
+    seed(bySuffix_, ReversedLess);
+  }
+
+  if (len <= cut_) {
+    // Lines of the searched length first, then ever farther lengths, as
+    // long as the length difference alone does not exceed the limit.
+    const long long maxLen = static_cast<long long>(lengthStart_.size()) - 2;
+    for (long long dl = 0;; ++dl) {
+      if (dl > st.k) break;
+      const long long up = len + dl, down = len - dl;
+      const bool upOk = up <= maxLen && up <= hi;
+      const bool downOk = down >= minEff && down >= lo;
+      if (!upOk && !downOk) break;
+      if (upOk && inRange(up)) {
+        ConsiderRange(lengthStart_[up], lengthStart_[up + 1], st);
+      }
+      if (dl > 0 && downOk && down <= maxLen && inRange(down)) {
+        ConsiderRange(lengthStart_[down], lengthStart_[down + 1], st);
+      }
+    }
+  } else {
+    for (const TGroup& g : groups_) {
+      if (inRange(g.length)) Consider(g, st);
+    }
+  }
+  for (const TGroup& g : longGroups_) {
+    if (inRange(g.length)) Consider(g, st);
+  }
+  return st.best;
+}
+
+TSimilarIndex::TSimilarIndex(const std::vector<std::string>& lines, int cut)
+    : impl_(std::make_unique<TImpl>(lines, cut)) {}
+TSimilarIndex::~TSimilarIndex() = default;
+
+int TSimilarIndex::Find(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow,
+                        bool skipIdentical, TSimilarScratch& scratch) const {
+  return impl_->Find(s, minLen, percent, useLengthWindow, skipIdentical, scratch);
+}
+
+std::vector<int> FindSimilarLines(const std::vector<std::string>& queries, const std::vector<std::string>& list,
+                                  int minLen, uint8_t percent, bool useLengthWindow, bool skipIdentical,
+                                  int threads, int cut) {
+  std::vector<int> results(queries.size(), -1);
+  if (queries.empty()) return results;
+  // Equal searched lines give equal results: search each content once.
+  std::vector<int> firstOf(queries.size());
+  std::vector<int> distinct;
+  {
+    std::unordered_map<std::string_view, int> seen;
+    seen.reserve(queries.size());
+    for (size_t i = 0; i < queries.size(); ++i) {
+      auto [it, inserted] = seen.try_emplace(std::string_view(queries[i]), static_cast<int>(i));
+      firstOf[i] = it->second;
+      if (inserted) distinct.push_back(static_cast<int>(i));
+    }
+  }
+  const TSimilarIndex index(list, cut);
+  ParallelFor<TSimilarScratch>(distinct.size(), threads, [&](TSimilarScratch& scratch, size_t k) {
+    const int qi = distinct[k];
+    results[qi] = index.Find(queries[qi], minLen, percent, useLengthWindow, skipIdentical, scratch);
+  });
+  for (size_t i = 0; i < queries.size(); ++i) results[i] = results[firstOf[i]];
+  return results;
+}

@@ -1,0 +1,110 @@
+// The lower bounds of the distance never exceed it, and the common-subsequence
+// bound is exact against the plain table.
+#include "optimizer/distance_bounds.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/support/plain_levenshtein.h"
+#include "tests/support/testutil.h"
+
+using namespace plain_levenshtein;
+
+TEST(DistanceBounds, HistogramBoundNeverExceedsDistance) {
+  PlainLevenshtein plain;
+  plain.Init(0);
+  std::mt19937 rng(31337);
+  for (int iter = 0; iter < 3000; ++iter) {
+    std::string a = RandomString(rng, "abcdefghijklmnopqrstuvwxyz ABC!", 0, 120);
+    std::string b = iter % 2 ? Mutate(rng, a, "xyz ", static_cast<int>(rng() % 30))
+                             : RandomString(rng, "abcdef ", 0, 120);
+    int d = plain.Distance(a, b, static_cast<int>(std::max(a.size(), b.size())));
+    ASSERT_LE(HistogramBound(MakeHistogram(a), MakeHistogram(b)), d);
+  }
+  // Counts above 255 are capped, which keeps the bound below the distance.
+  std::string many(600, 'a');
+  EXPECT_LE(HistogramBound(MakeHistogram(many), MakeHistogram(std::string(10, 'a'))), 590);
+  EXPECT_GE(HistogramBound(MakeHistogram(many), MakeHistogram(std::string(10, 'a'))), 245);
+}
+
+namespace {
+
+int PlainLcs(const std::string& a, const std::string& b) {
+  std::vector<int> prev(b.size() + 1, 0), cur(b.size() + 1, 0);
+  for (size_t i = 1; i <= a.size(); ++i) {
+    for (size_t j = 1; j <= b.size(); ++j) {
+      cur[j] = a[i - 1] == b[j - 1] ? prev[j - 1] + 1 : std::max(prev[j], cur[j - 1]);
+    }
+    std::swap(prev, cur);
+  }
+  return prev[b.size()];
+}
+
+}  // namespace
+
+TEST(LcsBound, ExactAgainstPlainTable) {
+  std::mt19937 rng(606);
+  TLevenshteinKernel kernel;
+  TLcsBound lcs;
+  for (int iter = 0; iter < 3000; ++iter) {
+    // Pattern lengths up to 20 words cover the fixed forms (1-8 words), the
+    // general one, and the vector form's limit of 16 words.
+    const size_t maxLen = iter % 20 == 0 ? 1300 : (iter % 4 == 0 ? 300 : 90);
+    const std::string alpha = iter % 2 ? "abc" : "abcdefghijklmnop ";
+    std::string a = RandomString(rng, alpha, 1, maxLen);
+    std::string b = iter % 3 ? Mutate(rng, a, alpha, static_cast<int>(rng() % (a.size() / 2 + 2)))
+                             : RandomString(rng, alpha, 1, maxLen);
+    if (b.empty()) b.push_back('a');
+    const int lcsLen = PlainLcs(a, b);
+    kernel.SetPattern(a);
+    lcs.SetPattern(kernel.Masks());
+    for (int need : {lcsLen - 1, lcsLen, lcsLen + 1, 0, static_cast<int>(rng() % (a.size() + 2))}) {
+      ASSERT_EQ(lcs.Below(b, need), lcsLen < need) << "need " << need << " lcs " << lcsLen;
+    }
+  }
+}
+
+TEST(LcsBound, BatchOfOneLengthAgainstPlainTable) {
+  std::mt19937 rng(707);
+  TLevenshteinKernel kernel;
+  TLcsBound bound;
+  bool vectorUsed = false;
+  for (int iter = 0; iter < 400; ++iter) {
+    const size_t m = 1 + rng() % (iter % 10 == 0 ? 1200 : 200);
+    const size_t n = 1 + rng() % (m + 40);
+    // Alphabets around the sizes where the vector form changes its tables
+    // (16, 32, 48 and 64 distinct bytes), and all 256 bytes.
+    static const int sizes[] = {2, 9, 15, 16, 17, 31, 32, 33, 47, 48, 49, 63, 64, 65, 256};
+    const int size = sizes[iter % (sizeof(sizes) / sizeof(sizes[0]))];
+    std::string alpha;
+    for (int c = 0; c < size; ++c) alpha.push_back(static_cast<char>(size == 256 ? c : 33 + c * 3));
+    std::string a = RandomString(rng, alpha, m, m);
+    kernel.SetPattern(a);
+    bound.SetPattern(kernel.Masks());
+    vectorUsed = vectorUsed || bound.BatchReady();
+    const int count = 1 + static_cast<int>(rng() % TLcsBound::kBatch);
+    // The texts live in one buffer, as in the prepared list.
+    std::string buffer;
+    for (int l = 0; l < count; ++l) {
+      std::string t = rng() % 2 ? RandomString(rng, alpha, n, n) : Mutate(rng, a, alpha, 3);
+      t.resize(n, 'a');
+      buffer += t;
+    }
+    std::string_view texts[TLcsBound::kBatch];
+    int need[TLcsBound::kBatch];
+    uint32_t expected = 0;
+    for (int l = 0; l < count; ++l) {
+      texts[l] = std::string_view(buffer).substr(l * n, n);
+      const int lcs = PlainLcs(a, std::string(texts[l]));
+      need[l] = lcs + static_cast<int>(rng() % 5) - 2;
+      if (lcs < need[l]) expected |= uint32_t{1} << l;
+    }
+    ASSERT_EQ(bound.BelowBatch(texts, count, need), expected) << "m " << m << " n " << n;
+  }
+  // Without the vector instructions only the scalar form ran: say so rather
+  // than pass as if the vector form had been checked.
+  if (!vectorUsed) GTEST_SKIP() << "this processor has no AVX-512 form of the bound; only the scalar form was compared";
+}
