@@ -4,8 +4,9 @@
 #pragma once
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "common/first_by_key.h"
 
 enum class TLineMatch_Kind { Bytes, CaseIgnoring };
 
@@ -18,12 +19,10 @@ class TLineIndex {
   int First(std::string_view value);
   // Line index now holds newValue.
   void Replace(int index, std::string_view newValue);
-  int Count() const { return static_cast<int>(keys_.size()); }
+  int Count() const { return index_.Count(); }
 
  private:
   std::string KeyOf(std::string_view s) const;
   TLineMatch_Kind kind_;
-  std::vector<std::string> keys_;  // current key per line
-  // Min-heaps of indexes per key, with lazy removal of stale entries.
-  std::unordered_map<std::string, std::vector<int>> heaps_;
+  TFirstByKey index_;
 };

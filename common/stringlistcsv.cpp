@@ -9,6 +9,7 @@
 #include "common/collation.h"
 #include "common/comparestring.h"
 #include "common/errors.h"
+#include "common/first_by_key.h"
 #include "common/mylib.h"
 #include "common/strutil.h"
 
@@ -100,42 +101,6 @@ void AppendUint64(std::string& out, uint64_t v) {
   std::memcpy(buf, &v, sizeof buf);
   out.append(buf, sizeof buf);
 }
-
-// First row holding a key, kept up to date while rows change their key.
-// Per key a min-heap of rows; entries of rows that left the key are dropped
-// when they come to the top.
-class TFirstRowIndex {
- public:
-  void Append(std::string key) {
-    int row = static_cast<int>(keys_.size());
-    Push(key, row);
-    keys_.push_back(std::move(key));
-  }
-  void Replace(int row, std::string key) {
-    if (keys_[row] == key) return;
-    Push(key, row);
-    keys_[row] = std::move(key);
-  }
-  int First(const std::string& key) {
-    auto it = heaps_.find(key);
-    if (it == heaps_.end()) return -1;
-    auto& heap = it->second;
-    while (!heap.empty() && keys_[heap.front()] != key) {
-      std::pop_heap(heap.begin(), heap.end(), std::greater<int>());
-      heap.pop_back();
-    }
-    return heap.empty() ? -1 : heap.front();
-  }
-
- private:
-  void Push(const std::string& key, int row) {
-    auto& heap = heaps_[key];
-    heap.push_back(row);
-    std::push_heap(heap.begin(), heap.end(), std::greater<int>());
-  }
-  std::vector<std::string> keys_;
-  std::unordered_map<std::string, std::vector<int>> heaps_;
-};
 
 }  // namespace
 
@@ -293,7 +258,7 @@ std::vector<int> TStringListCSVEX::RemoveDuplicates(int i, bool keepLast) {
   std::vector<std::string> rows;  // R's rows
   std::vector<int> sources;       // the row of this list each holds
   std::unordered_set<std::string> seen;  // keys by case-sensitive equality
-  TFirstRowIndex byNatural;              // R's rows by natural equality of field i
+  TFirstByKey byNatural;              // R's rows by natural equality of field i
 
   const int count = Count();
   for (int r = 0; r < count; ++r) {
