@@ -1,9 +1,10 @@
-// The natural comparison against its rule written as a cursor loop, its
+// The natural comparison against its rule written over token lists, its
 // antisymmetry and transitivity and its equality key; and the line
 // comparison of the line lists (locale collation): antisymmetry,
 // transitivity, and agreement of its sort key and equality key with it.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/collation.h"
 #include "common/comparestring.h"
@@ -13,35 +14,52 @@
 
 namespace {
 
+// The rule of the natural order on token lists: the text up to its first
+// NUL byte cut into digit runs (compared by value, then a zero value with
+// fewer digits first) and single other bytes; a digit run sorts before any
+// other byte, and a list that ends first sorts first.
+struct TToken {
+  bool digits = false;
+  int64_t value = 0;  // digit runs: the value, wrapping as 64-bit arithmetic does
+  size_t width = 0;   // digit runs: the number of digits
+  unsigned char byte = 0;
+};
+
+std::vector<TToken> Tokens(const std::string& s) {
+  std::vector<TToken> out;
+  const std::string text = s.substr(0, s.find('\0'));
+  for (size_t i = 0; i < text.size();) {
+    TToken t;
+    if (text[i] >= '0' && text[i] <= '9') {
+      t.digits = true;
+      uint64_t v = 0;
+      for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++t.width) v = v * 10 + (text[i] - '0');
+      t.value = static_cast<int64_t>(v);
+    } else {
+      t.byte = static_cast<unsigned char>(text[i++]);
+    }
+    out.push_back(t);
+  }
+  return out;
+}
+
 int RefNatural(const std::string& a0, const std::string& b0, bool caseSensitive) {
   if (a0.empty()) return b0.empty() ? 0 : -1;
   if (b0.empty()) return 1;
-  const std::string a = caseSensitive ? a0 : AnsiLowerCase(a0);
-  const std::string b = caseSensitive ? b0 : AnsiLowerCase(b0);
-  auto at = [](const std::string& s, size_t i) -> int {
-    return i < s.size() ? static_cast<unsigned char>(s[i]) : 0;  // the end reads as NUL
-  };
-  auto digit = [](int c) { return c >= '0' && c <= '9'; };
-  size_t p = 0, q = 0;
-  for (;;) {
-    const int x = at(a, p), y = at(b, q);
-    if (x == 0) return y == 0 ? 0 : -1;
-    if (y == 0) return 1;
-    if (digit(x) && !digit(y)) return -1;
-    if (digit(y) && !digit(x)) return 1;
-    if (!digit(x)) {
-      if (x != y) return x < y ? -1 : 1;
-      ++p;
-      ++q;
-      continue;
+  const std::vector<TToken> a = Tokens(caseSensitive ? a0 : AnsiLowerCase(a0));
+  const std::vector<TToken> b = Tokens(caseSensitive ? b0 : AnsiLowerCase(b0));
+  for (size_t i = 0;; ++i) {
+    if (i == a.size() || i == b.size()) return (i == a.size()) == (i == b.size()) ? 0 : (i == a.size() ? -1 : 1);
+    const TToken& x = a[i];
+    const TToken& y = b[i];
+    if (x.digits != y.digits) return x.digits ? -1 : 1;
+    if (!x.digits) {
+      if (x.byte != y.byte) return x.byte < y.byte ? -1 : 1;
+    } else if (x.value != y.value) {
+      return x.value < y.value ? -1 : 1;
+    } else if (x.value == 0 && x.width != y.width) {
+      return x.width < y.width ? -1 : 1;
     }
-    uint64_t n = 0, m = 0;
-    size_t dn = 0, dm = 0;
-    while (digit(at(a, p))) n = n * 10 + static_cast<uint64_t>(at(a, p++) - '0'), ++dn;
-    while (digit(at(b, q))) m = m * 10 + static_cast<uint64_t>(at(b, q++) - '0'), ++dm;
-    const int64_t sn = static_cast<int64_t>(n), sm = static_cast<int64_t>(m);
-    if (sn != sm) return sn < sm ? -1 : 1;
-    if (sn == 0 && dn != dm) return dn < dm ? -1 : 1;
   }
 }
 
