@@ -5,25 +5,10 @@
 #include "common/collation.h"
 #include "common/mylib.h"
 #include "common/platform.h"
-#include "optimizer/keytable.h"
 #include "optimizer/linefile.h"
 #include "optimizer/modes.h"
 #include "optimizer/passes.h"
-
-namespace {
-
-// Moves the lines whose flag is set to the front, in order, and drops the rest.
-void KeepFlagged(std::vector<std::string>& lines, const std::vector<char>& keep) {
-  size_t out = 0;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (!keep[i]) continue;
-    if (out != i) lines[out] = std::move(lines[i]);
-    ++out;
-  }
-  lines.resize(out);
-}
-
-}  // namespace
+#include "optimizer/repeats.h"
 
 void RemoveRepeatedKeys(std::vector<std::string>& lines, const TParam& p) {
   // The pairwise pass removes a line exactly when an earlier line that
@@ -41,41 +26,19 @@ void RemoveRepeatedKeys(std::vector<std::string>& lines, const TParam& p) {
   const bool limited = p.LimitSymbols > 0;
   const size_t limit = limited ? static_cast<size_t>(p.LimitSymbols) : 0;
 
-  const std::vector<uint64_t> hashes = HashAll(keyOf);
-  TKeyMap seen(n);
-  std::vector<char> keep(n, 1);
-  for (size_t i = 0; i < n; ++i) {
-    if (i + kPrefetchAhead < n) seen.Prefetch(hashes[i + kPrefetchAhead]);
-    std::string_view key = keyOf[i];
-    if (limited && lines[i].size() <= limit) {
-      keep[i] = seen.Find(key, hashes[i]) == nullptr;
-    } else {
-      bool inserted = false;
-      seen.Insert(key, hashes[i], &inserted);
-      keep[i] = inserted;
-    }
-  }
+  // A line up to the limit long never removes a later one: its key does not
+  // count.
+  const std::vector<char> keep =
+      FirstOccurrences(keyOf, [&](size_t i) { return !limited || lines[i].size() > limit; });
   KeepFlagged(lines, keep);
 }
 
 void SortUnique(TStringList& list) {
   std::vector<std::string>& lines = list.Lines();
-  const size_t n = lines.size();
   // Lines equal byte for byte share their collation key and, after a stable
   // sort, the earliest would be kept anyway: drop the later copies first so
   // that each distinct line is keyed once.
-  {
-    const std::vector<uint64_t> hashes = HashAll(lines);
-    TKeyMap seen(n);
-    std::vector<char> keep(n, 1);
-    for (size_t i = 0; i < n; ++i) {
-      if (i + kPrefetchAhead < n) seen.Prefetch(hashes[i + kPrefetchAhead]);
-      bool inserted = false;
-      seen.Insert(lines[i], hashes[i], &inserted);
-      keep[i] = inserted;
-    }
-    KeepFlagged(lines, keep);
-  }
+  KeepFlagged(lines, FirstOccurrences(lines));
   const size_t m = lines.size();
   std::vector<std::string> keys(m);
   for (size_t i = 0; i < m; ++i) keys[i] = CollationSortKey(lines[i], false);

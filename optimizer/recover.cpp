@@ -8,6 +8,7 @@
 #include "optimizer/linefile.h"
 #include "optimizer/modes.h"
 #include "optimizer/passes.h"
+#include "optimizer/repeats.h"
 
 namespace {
 
@@ -43,29 +44,9 @@ std::string UnescapeKeepingBreaks(const std::string& line) {
 }
 
 void RemoveRepeatedPairs(std::vector<std::string>& en, std::vector<std::string>& ru) {
-  const size_t n = en.size();
-  std::vector<char> keep(n, 1);
-  {
-    const std::vector<uint64_t> hashes = HashAll(en);
-    TKeyMap seen(n);
-    for (size_t i = 0; i < n; ++i) {
-      if (i + kPrefetchAhead < n) seen.Prefetch(hashes[i + kPrefetchAhead]);
-      bool inserted = false;
-      seen.Insert(en[i], hashes[i], &inserted);
-      keep[i] = inserted;
-    }
-  }
-  size_t out = 0;
-  for (size_t i = 0; i < n; ++i) {
-    if (!keep[i]) continue;
-    if (out != i) {
-      en[out] = std::move(en[i]);
-      ru[out] = std::move(ru[i]);
-    }
-    ++out;
-  }
-  en.resize(out);
-  ru.resize(out);
+  const std::vector<char> keep = FirstOccurrences(en);
+  KeepFlagged(en, keep);
+  KeepFlagged(ru, keep);
 }
 
 namespace {
