@@ -234,7 +234,7 @@ void TStringListEX::LoadFromStreamEX(std::string_view bytes, int32_t requestedEn
     b = EncodeUnitsUtf8(u);
   }
   if (StartsWith(b, "\xEF\xBB\xBF")) b.erase(0, 3);
-  Assign(SplitLines(b, TNulByte::InLine));
+  SetText(b);
 }
 
 std::string TStringListEX::SaveToStreamEX(bool writeMark) {
