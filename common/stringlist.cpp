@@ -6,11 +6,13 @@
 
 #include "common/collation.h"
 #include "common/errors.h"
+#include "common/line_file.h"
 #include "common/mylib.h"
 #include "common/platform.h"
 #include "common/strutil.h"
 
-std::vector<std::string> SplitLines(std::string_view text) {
+std::vector<std::string> SplitLines(std::string_view text, TNulByte nul) {
+  const bool nulEnds = nul == TNulByte::EndsText;
   std::vector<std::string> lines;
   size_t n = text.size();
   const char* p = text.data();
@@ -22,7 +24,7 @@ std::vector<std::string> SplitLines(std::string_view text) {
       if (c == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
       ++i;
       start = i;
-    } else if (c == '\0') {
+    } else if (c == '\0' && nulEnds) {
       break;
     } else {
       ++i;
@@ -178,7 +180,7 @@ void TStringList::SetText(std::string_view text) {
   objects_.clear();
 }
 
-void TStringList::LoadFromFile(const std::string& path) { SetText(ReadWholeFile(path)); }
+void TStringList::LoadFromFile(const std::string& path) { Assign(ReadLineFile(path)); }
 
 void TStringList::SaveToFile(const std::string& path) const { WriteWholeFile(path, Text()); }
 

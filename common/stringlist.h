@@ -8,9 +8,13 @@
 
 enum class TDuplicates { dupIgnore, dupAccept, dupError };
 
-// Splits text into lines: a line ends at CR, LF or CR LF; a NUL byte ends the
-// whole text; a final line break gives no empty last line.
-std::vector<std::string> SplitLines(std::string_view text);
+// What a NUL byte does when text is split into lines.
+enum class TNulByte { EndsText, InLine };
+
+// Splits text into lines: a line ends at CR, LF or CR LF; a final line break
+// gives no empty last line. A NUL byte ends the whole text, or with InLine
+// stays an ordinary byte of its line.
+std::vector<std::string> SplitLines(std::string_view text, TNulByte nul = TNulByte::EndsText);
 // Every line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 
@@ -50,6 +54,8 @@ class TStringList {
 
   std::string Text() const;
   void SetText(std::string_view text);
+  // Reads a line file (ReadLineFile): byte-order marks and UTF-16 are
+  // handled and NUL bytes stay in their lines.
   void LoadFromFile(const std::string& path);
   void SaveToFile(const std::string& path) const;
 

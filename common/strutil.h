@@ -46,7 +46,9 @@ bool IsValidUtf8(std::string_view s);
 // pairs), otherwise every byte as one character (Latin-1). Returns validity.
 bool DecodeToUtf16(std::string_view s, std::u16string& out);
 // Encodes UTF-16 units one by one (a surrogate unit gets its own 3 bytes).
-std::string EncodeUnitsUtf8(std::u16string_view units);
+// With joinPairs a high surrogate followed by a low one becomes the one
+// 4-byte sequence of its character; unpaired surrogates keep their 3 bytes.
+std::string EncodeUnitsUtf8(std::u16string_view units, bool joinPairs = false);
 // UTF-16 units from bytes in the given order (an odd last byte is ignored),
 // and back.
 std::u16string UnitsFromBytes(std::string_view bytes, bool bigEndian);

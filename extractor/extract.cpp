@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "common/errors.h"
+#include "common/line_file.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "common/strutil.h"
@@ -290,7 +291,7 @@ void RemoveDuplicateLines(TExtraction& ex) {
 }
 
 void RemoveTrashLines(TExtraction& ex, TParametrs& p) {
-  p.trash.lines = SplitLines(ReadWholeFile(p.trash.file));
+  p.trash.lines = ReadLineFile(p.trash.file);
   for (const std::string& trash : p.trash.lines) {
     if (trash.empty()) continue;  // an empty trash line matches nothing
     // One compiled matcher per trash line, reused over every line.

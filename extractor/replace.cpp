@@ -5,8 +5,8 @@
 #include <functional>
 #include <new>
 
+#include "common/line_file.h"
 #include "common/platform.h"
-#include "common/stringlist.h"
 #include "common/strutil.h"
 #include "extractor/convert.h"
 #include "extractor/datacodec.h"
@@ -225,13 +225,13 @@ void TReplacer::WriteResult() {
 void TReplacer::Run() {
   current_ = 0;
   try {
-    translated_ = SplitLines(ReadWholeFile(p_.file_txt));
+    translated_ = ReadLineFile(p_.file_txt);
     if (p_.rep_input.enabled) {
       // An older export stands in for the fresh lines; every line uses the
       // entry and the parts of the first line found.
       // Opened relative to the current folder as typed; a message names
       // the expanded path, like every other path.
-      ex_.lines = SplitLines(ReadWholeFile(ExpandPath(p_.rep_input.file)));
+      ex_.lines = ReadLineFile(ExpandPath(p_.rep_input.file));
       ex_.items.resize(ex_.lines.size());
       for (size_t i = 1; i < ex_.items.size(); ++i) ex_.items[i] = ex_.items[0];
     }

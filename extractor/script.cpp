@@ -1,7 +1,7 @@
 #include "extractor/script.h"
 
+#include "common/line_file.h"
 #include "common/platform.h"
-#include "common/stringlist.h"
 #include "common/strutil.h"
 
 std::string UnescapeScriptText(std::string_view s) {
@@ -39,7 +39,7 @@ bool ParseScriptLines(const std::vector<std::string>& lines, bool advValues,
 }
 
 bool LoadScript(const TParametrs& p, std::vector<TScript>& entries) {
-  std::vector<std::string> lines = SplitLines(ReadWholeFile(p.script_file));
+  std::vector<std::string> lines = ReadLineFile(p.script_file);
   std::string message;
   if (!ParseScriptLines(lines, p.adv_values_script, entries, message)) {
     ConsoleLine(message);

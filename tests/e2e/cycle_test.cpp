@@ -387,3 +387,72 @@ INSTANTIATE_TEST_SUITE_P(E2e, EnterKeys,
                          });
 
 }  // namespace
+
+namespace {
+
+// The translator's file of the bundled sample saved the ways editors save
+// it: as it is, behind a UTF-8 mark, or as UTF-16 of either byte order, each
+// with CR LF or LF breaks; the script is saved the same way. Every way gives
+// the same recovered file and the same game file, and a fresh extraction of
+// that game file equals the recovered file.
+TEST(TranslatorsFile, EveryEncodingGivesTheSameGameFile) {
+  const std::string samples = std::string(KV_SOURCE_DIR) + "/samples/";
+  const std::string ru = ReadBytes(samples + "dialog.ru.txt"), script = ReadBytes(samples + "script_list.txt");
+  ASSERT_NE(ru.find("\r\n"), std::string::npos);
+  const std::string firstLine = ru.substr(0, ru.find("\r\n") + 2);
+  struct Way {
+    std::string name;
+    Encoding enc;
+  };
+  const std::vector<Way> ways = {{"plain", {}},
+                                 {"UTF-8 mark", {false, false, "\xEF\xBB\xBF", ""}},
+                                 {"UTF-16 LE", {true, false, "\xFF\xFE", ""}},
+                                 {"UTF-16 BE", {true, true, "\xFE\xFF", ""}}};
+  std::string firstGame, firstRec;
+  for (const Way& w : ways) {
+    for (const char* breaks : {"\r\n", "\n"}) {
+      SCOPED_TRACE(w.name + (breaks[1] ? " CR LF" : " LF"));
+      Workspace ws;
+      ws.Script(FileBytes(ReplaceAll(script, "\r\n", breaks), w.enc));
+      WriteBytes(ws.F("dialog.dat"), ReadBytes(samples + "dialog.dat"));
+      ASSERT_TRUE(ws.KorvaneOk("extract", ws.F("dialog.dat"), ws.F("dialog.txt"), {}));
+      ASSERT_TRUE(ws.VelloranOk({"-o", "dialog.txt"}));
+      WriteBytes(ws.F("3Optimize_RU/dialog.txt"), FileBytes(ReplaceAll(ru, "\r\n", breaks), w.enc));
+      ASSERT_TRUE(ws.VelloranOk({"-r", "dialog.txt"}));
+      const std::string rec = ReadBytes(ws.F("4Recover_RU/dialog.txt"));
+      ASSERT_EQ(Show(rec.substr(0, firstLine.size())), Show(firstLine));
+      ASSERT_TRUE(ws.KorvaneOk("replace", ws.F("dialog.dat"), ws.F("4Recover_RU/dialog.txt"),
+                               {"-out_data", ws.F("dialog_ru.dat")}));
+      ASSERT_TRUE(ws.KorvaneOk("extract", ws.F("dialog_ru.dat"), ws.F("check.txt"), {}));
+      ASSERT_EQ(ReadBytes(ws.F("check.txt")), rec);
+      const std::string game = ReadBytes(ws.F("dialog_ru.dat"));
+      if (firstGame.empty()) {
+        firstGame = game;
+        firstRec = rec;
+      }
+      EXPECT_EQ(rec, firstRec);
+      EXPECT_TRUE(game == firstGame) << DescribeDifference(firstGame, game);
+    }
+  }
+}
+
+// A string that holds byte 0 (extracted without "-hex_sys") stands in the
+// line files as a raw NUL byte: -o, -r and replace keep that line whole and
+// every line after it.
+TEST(LineFiles, NulByteInALineLosesNothing) {
+  const std::string nul(1, '\0'), en = "a" + nul + "b", tr = "A" + nul + nul + "B";
+  Workspace ws;
+  ws.Script(ScriptText({{"\\[", "\\]", 0, 0, "", "", ""}}, false));
+  WriteBytes(ws.F("game.dat"), "hd[" + en + "]x[c]y[" + en + "]z[d]end");
+  ASSERT_TRUE(ws.KorvaneOk("extract", ws.F("game.dat"), ws.F("game.txt"), {}));
+  ASSERT_EQ(ReadBytes(ws.F("game.txt")), CrLf({en, "c", en, "d"}));
+  ASSERT_TRUE(ws.VelloranOk({"-o", "game.txt"}));
+  ASSERT_EQ(ReadBytes(ws.F("2Optimize_EN/game.txt")), CrLf({en, "c", "d"}));
+  WriteBytes(ws.F("3Optimize_RU/game.txt"), CrLf({tr, "CC", "D"}));
+  ASSERT_TRUE(ws.VelloranOk({"-r", "game.txt"}));
+  ASSERT_EQ(ReadBytes(ws.F("4Recover_RU/game.txt")), CrLf({tr, "CC", tr, "D"}));
+  ASSERT_TRUE(ws.KorvaneOk("replace", ws.F("game.dat"), ws.F("4Recover_RU/game.txt"), {}));
+  EXPECT_EQ(ReadBytes(ws.F("game.dat")), "hd[" + tr + "]x[CC]y[" + tr + "]z[D]end");
+}
+
+}  // namespace

@@ -1,11 +1,14 @@
-// Line splitting and the loading and saving of TStringListEX (byte-order
-// marks, UTF-16 of odd length, lone surrogates, NUL bytes) against literal
-// loops written from the rules of the line list, and the whole-file codec
-// of "-utf16", whose decoding must encode back to the very same bytes.
+// Line splitting, the line-file loader, and the loading and saving of
+// TStringListEX (byte-order marks, UTF-16 of odd length, lone surrogates,
+// NUL bytes) against literal loops written from the rules of the line list,
+// and the whole-file codec of "-utf16", whose decoding must encode back to
+// the very same bytes.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "common/line_file.h"
 #include "common/stringlist.h"
 #include "common/strutil.h"
 #include "extractor/datacodec.h"
@@ -112,6 +115,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   plain.SetText(bytes);
   FUZZ_CHECK(plain.Lines() == lines, bytes);
   FUZZ_CHECK(plain.Text() == JoinLines(lines), bytes);
+
+  // The line-file loader: without a mark and without NUL bytes it splits
+  // like the text setter; without a UTF-16 mark no NUL byte is lost. Behind
+  // a UTF-16 mark it decodes any bytes.
+  const std::vector<std::string> fileLines = LineFileLines(bytes);
+  const bool utf16Mark = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
+                                               (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+  const auto nuls = [](const std::string& s) { return std::count(s.begin(), s.end(), '\0'); };
+  if (!BeginsWithMark(bytes) && nuls(bytes) == 0) FUZZ_CHECK(fileLines == lines, bytes);
+  if (!utf16Mark) FUZZ_CHECK(nuls(JoinLines(fileLines)) == nuls(bytes), bytes);
 
   // Loading with the recorded values of an earlier load.
   static const int32_t kEncodings[] = {0, TStringListEX::kEncUtf8, TStringListEX::kEncUtf16LE,

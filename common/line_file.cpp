@@ -1,0 +1,29 @@
+#include "common/line_file.h"
+
+#include "common/platform.h"
+#include "common/stringlist.h"
+#include "common/strutil.h"
+
+namespace {
+
+// The text of a file behind a UTF-16 mark, as UTF-8.
+std::string DecodeUtf16Body(std::string_view body, bool bigEndian) {
+  std::string text = EncodeUnitsUtf8(UnitsFromBytes(body, bigEndian), true);
+  if (body.size() % 2 != 0) text.push_back(body.back());
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> LineFileLines(std::string_view bytes) {
+  std::string decoded;
+  std::string_view text = bytes;
+  if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
+    decoded = DecodeUtf16Body(bytes.substr(2), bytes[0] == '\xFE');
+    text = decoded;
+  }
+  if (StartsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
+  return SplitLines(text, TNulByte::InLine);
+}
+
+std::vector<std::string> ReadLineFile(const std::string& path) { return LineFileLines(ReadWholeFile(path)); }

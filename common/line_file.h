@@ -1,0 +1,24 @@
+// Line files: the text files that both programs read as lists of lines
+// (translations, scripts, trash lists, logs). Translators save them in
+// whatever editor they have, so a file may begin with a UTF-8 byte-order
+// mark or be UTF-16 behind its mark, and an extracted string may hold byte 0.
+// Reading takes all of that without losing a byte; writing stays 8-bit text
+// with CR LF after every line and no mark (JoinLines).
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The lines of a line file's bytes:
+// - behind FF FE (little-endian) or FE FF (big-endian) the UTF-16 units
+//   become UTF-8: a surrogate pair as its one character, an unpaired
+//   surrogate as its own three bytes, an odd last byte kept as it is at the
+//   end of the text;
+// - then a leading UTF-8 mark EF BB BF is dropped;
+// - the text is split at CR, LF or CR LF with no empty last line for a final
+//   break, and a NUL byte is an ordinary byte of its line.
+// Anything else is taken byte for byte.
+std::vector<std::string> LineFileLines(std::string_view bytes);
+
+// Reads the file whole (ReadWholeFile, with its errors) and gives its lines.
+std::vector<std::string> ReadLineFile(const std::string& path);
