@@ -312,9 +312,10 @@ TEST_F(VelloranRun, NoArgumentsPrintsTheUsage) {
   std::string expected;
   for (const std::string& line : VelloranUsageLines()) expected += line + "\n";
   EXPECT_EQ(r.out, expected);
-  EXPECT_EQ(VelloranUsageLines().size(), 35u);
-  EXPECT_EQ(VelloranUsageLines()[17], "       -rno = ignore enters and old (\\a \\d).");
-  EXPECT_EQ(VelloranUsageLines()[34], "[FILE_REC.txt] Deffault 4Recover_RU\\[FILE_MAIN.txt]");
+  EXPECT_EQ(VelloranUsageLines().size(), 38u);
+  EXPECT_EQ(VelloranUsageLines()[15], "       -frompo = import PO file from translation tools [FILE.po] [FILE_EN.txt] [FILE_RU.txt].");
+  EXPECT_EQ(VelloranUsageLines()[20], "       -rno = ignore enters and old (\\a \\d).");
+  EXPECT_EQ(VelloranUsageLines()[37], "[FILE_REC.txt] Deffault 4Recover_RU\\[FILE_MAIN.txt]");
 }
 
 TEST_F(VelloranRun, UsageWaitsForEnter) {
