@@ -137,6 +137,13 @@ int RunToPo(const TParam& p) {
   if (!TakeGivenFiles(p, "-topo", "[FILE_EN.txt] [FILE_RU.txt] [FILE.po] (RU optional)", 2, 3, files)) return 1;
   const bool withRu = files.size() == 3;
   const std::string& poPath = files.back();
+  // With the PO file forgotten, "-topo en.txt ru.txt" would write a PO file
+  // over the translation; only a PO file name is written to.
+  const std::string ext = LowerAscii(ExtractFileExt(poPath));
+  if (ext != ".po" && ext != ".pot") {
+    ConsoleLine("Error: the PO file must be named *.po or *.pot: " + poPath);
+    return 1;
+  }
   if (!GivenInputsExist(std::vector<std::string>(files.begin(), files.end() - 1))) return 1;
   TStringList en, ru;
   en.LoadFromFile(files[0]);

@@ -197,6 +197,13 @@ TEST_F(PoExchange, InputsThatCannotBeExchangedEndWithStatusOne) {
   EXPECT_EQ(r.out.rfind("Not a valid PO file: " + W("bad.po") + "\n", 0), 0u) << r.out;
   EXPECT_FALSE(PathExists(W("ru.txt")));
 
+  // a forgotten PO file name never writes a PO file over the translation
+  WriteBytes(W("ru.txt"), CrLf({"Zoloto", "Vyhod"}));
+  r = Run({"-topo", "en.txt", "ru.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "Error: the PO file must be named *.po or *.pot: " + W("ru.txt") + "\n");
+  EXPECT_EQ(ReadBytes(W("ru.txt")), CrLf({"Zoloto", "Vyhod"}));
+
   // the wrong number of files
   r = Run({"-frompo", "break.po", "en.txt"});
   EXPECT_EQ(r.status, 1);
