@@ -121,6 +121,7 @@ TPoImport ImportEntries(const std::vector<TPoEntry>& entries, const std::vector<
     const TPoEntry& e = entries[it->second];
     claimed[it->second] = 1;
     if (e.Fuzzy || e.Str.empty()) {
+      if (e.Fuzzy && !e.Str.empty()) ++r.FuzzyLines;
       r.Ru.push_back(en[i]);
     } else {
       if (HasLineBreak(e.Str)) r.LinesWithBreak.push_back(i);
@@ -209,6 +210,8 @@ int RunFromPo(const TParam& p) {
                 " holds a line break; write it as an escape (\\n)");
   ConsoleLine("Lines without entry: " + IntToStr(static_cast<long long>(r.LinesWithoutEntry.size())) +
               ", entries without line: " + IntToStr(static_cast<long long>(r.EntriesWithoutLine.size())));
+  if (r.FuzzyLines > 0)
+    ConsoleLine("Fuzzy translations left untranslated: " + IntToStr(static_cast<long long>(r.FuzzyLines)));
   if (!r.Complete()) {
     ConsoleLine("The RU file is not written: " + files[2]);
     return 1;

@@ -41,6 +41,7 @@ struct TPoImport {
   std::vector<size_t> LinesWithoutEntry;   // 0-based English lines
   std::vector<size_t> EntriesWithoutLine;  // indexes of entries no line claimed
   std::vector<size_t> LinesWithBreak;      // 0-based lines whose msgstr holds CR or LF
+  size_t FuzzyLines = 0;                   // lines left untranslated because their entry is fuzzy
   // The Russian file may be written: every line has an entry and no
   // translation would split a line.
   bool Complete() const { return LinesWithoutEntry.empty() && LinesWithBreak.empty(); }

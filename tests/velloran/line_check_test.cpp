@@ -78,6 +78,10 @@ TEST(CheckMode, ListsFindingsAndEndsWithStatusOne) {
   r = RunTool(exe, {"-check", "en.txt", "good.txt"}, work.Path());
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(r.out, "Check: 0 findings in 0 lines\n");
+  WriteBytes(work.File("short.txt"), CrLf({"Zoloto: %d"}));
+  r = RunTool(exe, {"-check", "en.txt", "short.txt"}, work.Path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "Error: EN and RU differ in length: 3 and 1 lines\n");
   r = RunTool(exe, {"-check", "en.txt", "missing.txt"}, work.Path());
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Not find file: " + work.File("missing.txt") + "\n");

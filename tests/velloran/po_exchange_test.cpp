@@ -148,7 +148,10 @@ TEST_F(PoExchange, PoEditedByAToolImportsByContextAndMsgid) {
             CrLf({"Open the door", "\xD0\x97\xD0\xBE\xD0\xBB\xD0\xBE\xD1\x82\xD0\xBE",
                   "\xD0\x9A\xD0\xBE\xD1\x80\xD0\xBE\xD1\x87\xD0\xB5.", "Ok", "\xD0\x92\xD1\x8B\xD1\x85\xD0\xBE\xD0\xB4",
                   "\xD0\x97\xD0\xBE\xD0\xBB\xD0\xBE\xD1\x82\xD0\xBE 2", "\xD0\x98\xD0\xBC\xD1\x8F: %s"}));
-  EXPECT_EQ(r.out, "Lines without entry: 0, entries without line: 0\nCheck: 0 findings in 0 lines\nDONE\n");
+  EXPECT_EQ(r.out,
+            "Lines without entry: 0, entries without line: 0\n"
+            "Fuzzy translations left untranslated: 1\n"
+            "Check: 0 findings in 0 lines\nDONE\n");
 }
 
 TEST_F(PoExchange, MissingEntriesAreReportedAndNothingIsWritten) {
