@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/testutil.h"
+#include "tests/support/velloran_folder.h"
 
 namespace {
 
@@ -66,25 +67,25 @@ TEST(CheckLines, NumbersTheLines) {
   EXPECT_EQ(FormatFinding(f[0]), "line 3: escape: lost \"\\n\"");
 }
 
-TEST(CheckMode, ListsFindingsAndEndsWithStatusOne) {
-  TempDir prog, work;
-  const std::string exe = InstallVelloran(prog.Path());
-  WriteBytes(work.File("en.txt"), CrLf({"Gold: %d", "<b>Quit</b>", "Ok"}));
-  WriteBytes(work.File("ru.txt"), CrLf({"Zoloto: %d", "<b>Vyhod", "Ladno"}));
-  WriteBytes(work.File("good.txt"), CrLf({"Zoloto: %d", "<b>Vyhod</b>", "Ladno"}));
-  ToolResult r = RunTool(exe, {"-check", "en.txt", "ru.txt"}, work.Path());
+using CheckMode = VelloranFolderTest;
+
+TEST_F(CheckMode, ListsFindingsAndEndsWithStatusOne) {
+  WriteBytes(W("en.txt"), CrLf({"Gold: %d", "<b>Quit</b>", "Ok"}));
+  WriteBytes(W("ru.txt"), CrLf({"Zoloto: %d", "<b>Vyhod", "Ladno"}));
+  WriteBytes(W("good.txt"), CrLf({"Zoloto: %d", "<b>Vyhod</b>", "Ladno"}));
+  ToolResult r = Run({"-check", "en.txt", "ru.txt"});
   EXPECT_EQ(r.status, 1) << r.out << r.err;
   EXPECT_EQ(r.out, "line 2: tag: lost \"</b>\"\nCheck: 1 findings in 1 lines\n");
-  r = RunTool(exe, {"-check", "en.txt", "good.txt"}, work.Path());
+  r = Run({"-check", "en.txt", "good.txt"});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(r.out, "Check: 0 findings in 0 lines\n");
-  WriteBytes(work.File("short.txt"), CrLf({"Zoloto: %d"}));
-  r = RunTool(exe, {"-check", "en.txt", "short.txt"}, work.Path());
+  WriteBytes(W("short.txt"), CrLf({"Zoloto: %d"}));
+  r = Run({"-check", "en.txt", "short.txt"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Error: EN and RU differ in length: 3 and 1 lines\n");
-  r = RunTool(exe, {"-check", "en.txt", "missing.txt"}, work.Path());
+  r = Run({"-check", "en.txt", "missing.txt"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "Not find file: " + work.File("missing.txt") + "\n");
+  EXPECT_EQ(r.out, "Not find file: " + W("missing.txt") + "\n");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "common/platform.h"
 #include "optimizer/po_exchange.h"
 #include "tests/support/testutil.h"
+#include "tests/support/velloran_folder.h"
 
 namespace {
 
@@ -65,14 +66,7 @@ TEST(PoEntries, ShuffledEntriesImportLineForLine) {
   }
 }
 
-class PoExchange : public ::testing::Test {
- protected:
-  TempDir prog, work;
-  std::string exe;
-  void SetUp() override { exe = InstallVelloran(prog.Path()); }
-  ToolResult Run(const std::vector<std::string>& args) { return RunTool(exe, args, work.Path()); }
-  std::string W(const std::string& name) const { return work.File(name); }
-};
+using PoExchange = VelloranFolderTest;
 
 // Escapes as text, quotes, backslashes, raw and escaped tabs, control bytes,
 // UTF-8, empty and repeated lines, PO syntax inside a line, a long line.
