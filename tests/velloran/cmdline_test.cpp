@@ -7,6 +7,7 @@
 
 #include "common/platform.h"
 #include "tests/support/testutil.h"
+#include "tests/support/velloran_folder.h"
 
 namespace {
 
@@ -297,14 +298,7 @@ TEST(CheckInputs, RecoverModesNeedBothFiles) {
 
 // Whole runs of the installed program, started from a working folder that
 // is not the program's folder.
-class VelloranRun : public ::testing::Test {
- protected:
-  TempDir prog, work;
-  std::string exe;
-  void SetUp() override { exe = InstallVelloran(prog.Path()); }
-  ToolResult Run(const std::vector<std::string>& args) { return RunTool(exe, args, work.Path()); }
-  std::string W(const std::string& name) const { return work.File(name); }
-};
+using VelloranRun = VelloranFolderTest;
 
 TEST_F(VelloranRun, NoArgumentsPrintsTheUsage) {
   ToolResult r = Run({});
