@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <mutex>
@@ -440,4 +441,17 @@ long long FileSize(const std::string& path) {
   struct stat st;
   if (::stat(ResolveExistingCI(path).c_str(), &st) != 0) return -1;
   return static_cast<long long>(st.st_size);
+}
+
+std::string CreateTempFile(const std::string& prefix) {
+  const char* env = std::getenv("TMPDIR");
+  std::string dir = env && *env ? env : "/tmp";
+  if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  std::string tmpl = dir + "/" + prefix + ".XXXXXX";
+  std::vector<char> buf(tmpl.begin(), tmpl.end());
+  buf.push_back('\0');
+  int fd = ::mkstemp(buf.data());
+  if (fd < 0) throw CreateError(tmpl, errno);
+  ::close(fd);
+  return buf.data();
 }

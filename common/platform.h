@@ -64,4 +64,8 @@ std::string CopyFileOver(const std::string& src, const std::string& dst);
 std::string MoveFileOver(const std::string& src, const std::string& dst);
 bool DeleteFileIfExists(const std::string& path);
 long long FileSize(const std::string& path);  // -1 when it cannot be read
+// Creates a new empty file of its own in the system's temporary folder
+// ($TMPDIR, else /tmp) whose name begins with prefix, and returns its path.
+// Raises EFCreateError.
+std::string CreateTempFile(const std::string& prefix);
 std::string SystemErrorText(int err);

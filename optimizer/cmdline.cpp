@@ -3,7 +3,9 @@
 
 #include "common/platform.h"
 #include "common/strutil.h"
+#include "optimizer/line_check.h"
 #include "optimizer/modes.h"
+#include "optimizer/po_exchange.h"
 
 const std::vector<std::string>& VelloranUsageLines() {
   static const std::vector<std::string> lines = {
@@ -23,6 +25,9 @@ const std::vector<std::string>& VelloranUsageLines() {
       "(ru=empty).",
       "           -addoldenru [RecOldEN.txt] [RecOldRU.txt] [log.txt] = for create patch add create file with preed "
       "old text unk_line_new=add_line_old.",
+      "       -topo = export PO file for translation tools [FILE_EN.txt] [FILE_RU.txt] [FILE.po] (RU optional).",
+      "       -frompo = import PO file from translation tools [FILE.po] [FILE_EN.txt] [FILE_RU.txt].",
+      "       -check = check translated lines (escapes, %s, tags, {} [], border spaces) [FILE_EN.txt] [FILE_RU.txt].",
       "Options:",
       "       -lso [value] = limit symbol optimize.",
       "       -rn = ignore enters.",
@@ -108,6 +113,12 @@ bool ParseArguments(const std::vector<std::string>& args, TParam& p,
       p.Mode = 8;
     } else if (c == "-cpd") {
       p.Mode = 9;
+    } else if (c == "-topo") {
+      p.Mode = 10;
+    } else if (c == "-frompo") {
+      p.Mode = 11;
+    } else if (c == "-check") {
+      p.Mode = 12;
     }
 
     if (c == "-cpds") {
@@ -212,6 +223,16 @@ void RunMode(const TParam& p) {
   }
 }
 
+bool NamesItsFiles(uint8_t mode) { return mode == 10 || mode == 11 || mode == 12; }
+
+int RunWithGivenFiles(const TParam& p) {
+  switch (p.Mode) {
+    case 10: return RunToPo(p);
+    case 11: return RunFromPo(p);
+    default: return RunCheck(p);
+  }
+}
+
 int VelloranMain(const std::vector<std::string>& args) {
   if (args.empty()) {
     for (const std::string& line : VelloranUsageLines()) ConsoleLine(line);
@@ -225,6 +246,7 @@ int VelloranMain(const std::vector<std::string>& args) {
   if (!go) return 0;
 
   p.NoFindLog = ProgramDir() + "NO_FIND.log";
+  if (NamesItsFiles(p.Mode)) return RunWithGivenFiles(p);
 
   messages.clear();
   go = ResolveFiles(p, messages) && CheckInputs(p, messages);

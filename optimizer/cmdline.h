@@ -27,6 +27,11 @@ bool CheckInputs(const TParam& p, std::vector<std::string>& messages);
 // Runs the one mode that p.Mode names.
 void RunMode(const TParam& p);
 
+// -topo, -frompo and -check name every file on the command line: they use
+// no default folders and end with their own exit status.
+bool NamesItsFiles(uint8_t mode);
+int RunWithGivenFiles(const TParam& p);
+
 // The whole program after the start: usage, parsing, files, checks, mode.
 // Returns the exit status.
 int VelloranMain(const std::vector<std::string>& args);

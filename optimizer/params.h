@@ -4,7 +4,8 @@
 #include <string>
 
 struct TParam {
-  uint8_t Mode = 0;  // 0 none, 1 -o, 2 -r, 3 -sd, 4 -rd, 5 -u, 6 -repstr, 7 -co, 8 -cp, 9 -cpd/-cpds
+  uint8_t Mode = 0;  // 0 none, 1 -o, 2 -r, 3 -sd, 4 -rd, 5 -u, 6 -repstr, 7 -co, 8 -cp, 9 -cpd/-cpds,
+                     // 10 -topo, 11 -frompo, 12 -check
   std::string FileMain;
   std::string FileEN;
   std::string FileRU;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build and test dependencies that are missing (Debian, as root).
 set -euo pipefail
-pkgs=(cmake g++ ninja-build pkg-config libpcre2-dev libicu-dev libgtest-dev libbenchmark-dev)
+pkgs=(cmake g++ ninja-build pkg-config libpcre2-dev libicu-dev libgettextpo-dev gettext libgtest-dev libbenchmark-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

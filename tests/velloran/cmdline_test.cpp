@@ -7,6 +7,7 @@
 
 #include "common/platform.h"
 #include "tests/support/testutil.h"
+#include "tests/support/velloran_folder.h"
 
 namespace {
 
@@ -297,14 +298,7 @@ TEST(CheckInputs, RecoverModesNeedBothFiles) {
 
 // Whole runs of the installed program, started from a working folder that
 // is not the program's folder.
-class VelloranRun : public ::testing::Test {
- protected:
-  TempDir prog, work;
-  std::string exe;
-  void SetUp() override { exe = InstallVelloran(prog.Path()); }
-  ToolResult Run(const std::vector<std::string>& args) { return RunTool(exe, args, work.Path()); }
-  std::string W(const std::string& name) const { return work.File(name); }
-};
+using VelloranRun = VelloranFolderTest;
 
 TEST_F(VelloranRun, NoArgumentsPrintsTheUsage) {
   ToolResult r = Run({});
@@ -312,9 +306,10 @@ TEST_F(VelloranRun, NoArgumentsPrintsTheUsage) {
   std::string expected;
   for (const std::string& line : VelloranUsageLines()) expected += line + "\n";
   EXPECT_EQ(r.out, expected);
-  EXPECT_EQ(VelloranUsageLines().size(), 35u);
-  EXPECT_EQ(VelloranUsageLines()[17], "       -rno = ignore enters and old (\\a \\d).");
-  EXPECT_EQ(VelloranUsageLines()[34], "[FILE_REC.txt] Deffault 4Recover_RU\\[FILE_MAIN.txt]");
+  EXPECT_EQ(VelloranUsageLines().size(), 38u);
+  EXPECT_EQ(VelloranUsageLines()[15], "       -frompo = import PO file from translation tools [FILE.po] [FILE_EN.txt] [FILE_RU.txt].");
+  EXPECT_EQ(VelloranUsageLines()[20], "       -rno = ignore enters and old (\\a \\d).");
+  EXPECT_EQ(VelloranUsageLines()[37], "[FILE_REC.txt] Deffault 4Recover_RU\\[FILE_MAIN.txt]");
 }
 
 TEST_F(VelloranRun, UsageWaitsForEnter) {

@@ -11,6 +11,7 @@
 #include "optimizer/modes.h"
 #include "optimizer/passes.h"
 #include "tests/support/testutil.h"
+#include "tests/support/velloran_folder.h"
 
 namespace {
 
@@ -271,14 +272,7 @@ TEST_F(OptimizeRun, MatchesTheLiteralStepsOnRandomFiles) {
 }
 
 // Whole runs of the program.
-class OptimizeCli : public ::testing::Test {
- protected:
-  TempDir prog, work;
-  std::string exe;
-  void SetUp() override { exe = InstallVelloran(prog.Path()); }
-  ToolResult Run(const std::vector<std::string>& args) { return RunTool(exe, args, work.Path()); }
-  std::string W(const std::string& name) const { return work.File(name); }
-};
+using OptimizeCli = VelloranFolderTest;
 
 TEST_F(OptimizeCli, OptionsEndToEnd) {
   WriteBytes(W("s.txt"), "ab\r\nab\r\nabcd\r\n abcd\r\nx\\ny\r\nxy\r\n");

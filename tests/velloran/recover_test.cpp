@@ -10,6 +10,7 @@
 #include "optimizer/modes.h"
 #include "optimizer/passes.h"
 #include "tests/support/testutil.h"
+#include "tests/support/velloran_folder.h"
 
 namespace {
 
@@ -335,14 +336,7 @@ TEST_F(RecoverRun, MatchesTheLiteralStepsOnRandomFiles) {
 }
 
 // Whole runs of the program.
-class RecoverCli : public ::testing::Test {
- protected:
-  TempDir prog, work;
-  std::string exe;
-  void SetUp() override { exe = InstallVelloran(prog.Path()); }
-  ToolResult Run(const std::vector<std::string>& args) { return RunTool(exe, args, work.Path()); }
-  std::string W(const std::string& name) const { return work.File(name); }
-};
+using RecoverCli = VelloranFolderTest;
 
 TEST_F(RecoverCli, OptimizeTranslateRecover) {
   WriteBytes(W("game.txt"), "Yes\r\n  Hi\t\r\nNo\r\nYes\r\nHi\r\n");

@@ -1,0 +1,42 @@
+// Reading and writing gettext PO files through libgettextpo. The library
+// owns the file format: quoting and escapes, strings wrapped over several
+// lines, flags such as "fuzzy", obsolete entries ("#~") and references.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "common/errors.h"
+
+// A PO file that the library cannot read or write; the message holds the
+// library's own lines ("file:line: text"), one per problem.
+KV_DECLARE_ERROR(EPoError)
+
+// One message of a PO file, as velloran uses it.
+struct TPoEntry {
+  bool HasContext = false;  // msgctxt present (an empty msgctxt is still one)
+  std::string Context;
+  std::string Id;   // msgid
+  std::string Str;  // msgstr; empty means untranslated
+  bool Fuzzy = false;
+  bool Obsolete = false;
+  int Line = 0;  // written as the reference "#: <file>:<Line>"; 0 writes none
+};
+
+struct TPoCatalog {
+  // Text of the header entry (msgid ""), "Field: value" lines each ending
+  // in a line break. Empty: no header entry.
+  std::string Header;
+  std::vector<TPoEntry> Entries;  // in file order, header excluded
+};
+
+// Reads the PO file. Raises EFOpenError when it cannot be opened and
+// EPoError when it is not a valid PO file.
+TPoCatalog ReadPoFile(const std::string& path);
+
+// Writes the catalog as a PO file; the references name referenceFile. The
+// library writes to a temporary file, which is then saved whole over path
+// by WriteWholeFile. Raises EPoError or EFCreateError.
+void WritePoFile(const std::string& path, const TPoCatalog& catalog, const std::string& referenceFile);
+
+// The charset named in the header's Content-Type field, "" when there is none.
+std::string PoHeaderCharset(const std::string& header);
