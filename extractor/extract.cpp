@@ -290,9 +290,8 @@ void RemoveDuplicateLines(TExtraction& ex) {
   DeleteEmptyLines(ex);
 }
 
-void RemoveTrashLines(TExtraction& ex, TParametrs& p) {
-  p.trash.lines = ReadLineFile(p.trash.file);
-  for (const std::string& trash : p.trash.lines) {
+void RemoveTrashLines(TExtraction& ex, const TParametrs& p) {
+  for (const std::string& trash : ReadLineFile(p.trash.file)) {
     if (trash.empty()) continue;  // an empty trash line matches nothing
     // One compiled matcher per trash line, reused over every line.
     TPerlRegEx re;
@@ -310,7 +309,6 @@ void RemoveTrashLines(TExtraction& ex, TParametrs& p) {
     }
   }
   DeleteEmptyLines(ex);
-  p.trash.lines.clear();
 }
 
 void WriteTextFile(const TExtraction& ex, const TParametrs& p) {

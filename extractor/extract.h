@@ -55,7 +55,7 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
 // line goes too. The three sequences stay parallel.
 void RemoveDuplicateLines(TExtraction& ex);
 // "-del_lines_trash": lines matching a pattern of the trash file are dropped.
-void RemoveTrashLines(TExtraction& ex, TParametrs& p);
+void RemoveTrashLines(TExtraction& ex, const TParametrs& p);
 // Deletes every empty line together with its item and raw line.
 void DeleteEmptyLines(TExtraction& ex);
 

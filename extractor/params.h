@@ -6,8 +6,7 @@
 
 struct TTrashSettings {
   bool enabled = false;
-  std::string file;                // program directory + the argument as typed
-  std::vector<std::string> lines;  // filled by the trash-line removal
+  std::string file;  // program directory + the argument as typed
 };
 
 struct TRepInputSettings {
