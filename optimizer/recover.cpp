@@ -2,6 +2,7 @@
 // the source.
 #include <string_view>
 
+#include "common/exitstatus.h"
 #include "common/mylib.h"
 #include "common/platform.h"
 #include "optimizer/keytable.h"
@@ -216,7 +217,7 @@ void ReplaceByKeys(std::vector<std::string>& src, const std::vector<std::string>
   }
 }
 
-void RunRecover(const TParam& p) {
+int RunRecover(const TParam& p) {
   ConsoleLine("RECOVE double " + p.FileMain);
   TStringList source;
   source.LoadFromFile(p.FileMain);
@@ -231,7 +232,7 @@ void RunRecover(const TParam& p) {
   std::vector<std::string>& ru = ruList.Lines();
   if (en.size() != ru.size()) {
     ConsoleLine("Not math EN and RU lines!!!");
-    return;
+    return kExitFailed;
   }
   RemoveRepeatedPairs(en, ru);
   if (p.HexBorder) {
@@ -254,4 +255,5 @@ void RunRecover(const TParam& p) {
   SaveLineFile(source, p.FileRec);
   log.Save();
   ConsoleLine("DONE");
+  return kExitDone;
 }
