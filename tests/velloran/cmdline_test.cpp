@@ -355,7 +355,7 @@ TEST_F(VelloranRun, AddOldEnRuWithoutFilesEndsAtOnce) {
 TEST_F(VelloranRun, RecoverNeedsEnglishThenRussian) {
   WriteBytes(W("src.txt"), "a\r\n");
   ToolResult r = Run({"-r", "src.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Error not find files EN:\n" + W("2Optimize_EN/src.txt") + "\n");
   WriteBytes(W("2Optimize_EN/src.txt"), "a\r\n");
   r = Run({"-r", "-silent", "src.txt"});
