@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -38,13 +37,19 @@ std::string Joined(const std::vector<std::string>& lines) {
   return s;
 }
 
-// The version that CMakeLists.txt gives the project.
+// The version that CMakeLists.txt gives the project: the word after
+// "VERSION" in its project() line.
 std::string ProjectVersion() {
   std::ifstream in(std::string(KV_SOURCE_DIR) + "/CMakeLists.txt");
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::smatch m;
-  if (!std::regex_search(text, m, std::regex(R"(project\(\w+ VERSION ([0-9.]+))"))) return "<no version>";
-  return m[1];
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("project(", 0) != 0) continue;
+    const size_t at = line.find(" VERSION ");
+    if (at == std::string::npos) break;
+    const size_t from = at + 9;
+    return line.substr(from, line.find(' ', from) - from);
+  }
+  return "<no version>";
 }
 
 std::vector<TCase> Cases() {
