@@ -206,12 +206,14 @@ std::string CheckRunWords(const std::vector<std::string>& args) {
     return "Unknown operation \"" + (args.empty() ? std::string() : args[0]) +
            "\": use \"extract\" or \"replace\".";
   }
-  for (size_t i = 1; i < 3 && i < args.size(); ++i) {
-    const std::string word = AnsiLowerCase(args[i]);
-    const auto& words = KorvaneOptionWords();
+  const auto isOption = [](const std::string& word) {
+    const auto& own = KorvaneOptionWords();
     const auto& standard = StandardOptionWords();
-    if (std::find(words.begin(), words.end(), word) != words.end() ||
-        std::find(standard.begin(), standard.end(), word) != standard.end()) {
+    return std::find(own.begin(), own.end(), word) != own.end() ||
+           std::find(standard.begin(), standard.end(), word) != standard.end();
+  };
+  for (size_t i = 1; i < 3 && i < args.size(); ++i) {
+    if (isOption(AnsiLowerCase(args[i]))) {
       return std::string(i == 1 ? "The data file" : "The text file") + " is missing: \"" + args[i] +
              "\" is an option of korvane; name the data file and the text file before the options.";
     }
