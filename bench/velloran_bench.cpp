@@ -37,7 +37,8 @@ std::string MakeSource(size_t n, uint32_t seed) {
   const size_t distinct = n / 2 > 0 ? n / 2 : 1;
   std::vector<std::string> pool(distinct);
   for (size_t i = 0; i < distinct; ++i) {
-    std::string s = "#" + std::to_string(i) + " ";  // keeps the lines distinct
+    std::string s = "#";  // "#<number> " keeps the lines distinct
+    s.append(std::to_string(i)).push_back(' ');
     for (size_t k = len(rng); k > 0; --k) s.push_back(letters[pick(rng)]);
     pool[i] = std::move(s);
   }

@@ -242,12 +242,14 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
     ConsoleLine("Element Find = " + std::to_string(ex.lines.size()));
     ConsoleLine("Position finaly = " + std::to_string(position));
     ConsoleLine(e.what());
+    ex.complete = false;
     if (!p.silent) WaitEnter();
   } catch (const std::bad_alloc&) {
     ConsoleLine("ERROR Loop or Memory File");
     ConsoleLine("Element Find = " + std::to_string(ex.lines.size()));
     ConsoleLine("Position finaly = " + std::to_string(position));
     ConsoleLine("Out of memory");
+    ex.complete = false;
     if (!p.silent) WaitEnter();
   }
   // A failure between the appends leaves the sequences of different

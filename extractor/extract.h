@@ -29,6 +29,9 @@ struct TExtraction {
   std::vector<std::string> lines;
   std::vector<TInfoLINE> items;
   std::vector<std::string> raw_lines;
+  // False when an error ended the search loop early: the lines are those
+  // found before it.
+  bool complete = true;
 };
 
 inline constexpr int64_t kPieceSize = 60000000;

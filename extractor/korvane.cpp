@@ -1,6 +1,8 @@
 #include "extractor/korvane.h"
 
+#include "common/exitstatus.h"
 #include "common/platform.h"
+#include "common/standardoptions.h"
 #include "common/strutil.h"
 #include "extractor/extract.h"
 #include "extractor/params.h"
@@ -11,21 +13,29 @@ int RunKorvane(const std::vector<std::string>& args) {
   if (args.empty()) {
     PrintUsage();
     WaitEnter();
-    return 0;
+    return kExitDone;
+  }
+  if (AnswerStandardOption(args, "korvane", UsageLines())) return kExitDone;
+  // Refused before anything is read or written: a wrong operation word, or
+  // an option word where a file name belongs (it would be read or written
+  // as a file of that name).
+  const std::string refusal = CheckRunWords(args);
+  if (!refusal.empty()) {
+    ConsoleLine(refusal);
+    return kExitFailed;
   }
   TParametrs p;
-  if (ParseCommandLine(args, p) == TStartResult::End) return 0;
-  if (CheckStartFiles(p) == TStartResult::End) return 0;
+  if (ParseCommandLine(args, p) == TStartResult::End) return kExitFailed;
+  if (CheckStartFiles(p) == TStartResult::End) return kExitFailed;
 
   std::vector<TScript> scripts;
-  if (!LoadScript(p, scripts)) return 0;
+  if (!LoadScript(p, scripts)) return kExitFailed;
 
   TDataText data;
-  if (!LoadDataText(p, scripts, data)) return 0;
+  // Only a "no" to the question after splitting stops the loading.
+  if (!LoadDataText(p, scripts, data)) return kExitDone;
 
   const std::string operation = AnsiLowerCase(p.operation);
-  if (operation != "extract" && operation != "replace") return 0;
-
   TReportState report;
   TExtraction ex = ExtractItems(data.text, scripts, p);
   if (p.d) RemoveDuplicateLines(ex);
@@ -43,5 +53,7 @@ int RunKorvane(const std::vector<std::string>& args) {
     }
   }
   WriteNotFoundReport(report);
-  return 0;
+  // A search cut short by an invalid pattern or exhausted memory still
+  // writes what it found, but the job is not done.
+  return ex.complete ? kExitDone : kExitFailed;
 }

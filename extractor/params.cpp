@@ -1,7 +1,10 @@
 #include "extractor/params.h"
 
+#include <algorithm>
+
 #include "common/errors.h"
 #include "common/platform.h"
+#include "common/standardoptions.h"
 #include "common/strutil.h"
 
 const std::vector<std::string>& UsageLines() {
@@ -71,40 +74,6 @@ void PrintUsage() {
 
 namespace {
 
-struct TSwitch {
-  const char* option;
-  bool TParametrs::*field;
-};
-
-const TSwitch kSwitches[] = {
-    {"-ee", &TParametrs::ee},
-    {"-d", &TParametrs::d},
-    {"-b", &TParametrs::b},
-    {"-ft", &TParametrs::ft},
-    {"-ff", &TParametrs::ff},
-    {"-hex_sys", &TParametrs::hex_sys},
-    {"-hex_lat", &TParametrs::hex_lat},
-    {"-hex_utf8", &TParametrs::hex_utf8},
-    {"-rep_reg", &TParametrs::rep_reg},
-    {"-nr_rn", &TParametrs::nr_rn},
-    {"-nr_r_mac", &TParametrs::nr_r_mac},
-    {"-nr_n_unx", &TParametrs::nr_n_unx},
-    {"-nr_rn_win", &TParametrs::nr_rn_win},
-    {"-not_ekrane", &TParametrs::not_ekrane},
-    {"-nr_t", &TParametrs::nr_t},
-    {"-nr_bs", &TParametrs::nr_bs},
-    {"-r_da_old", &TParametrs::r_da_old},
-    {"-r_bs_old", &TParametrs::r_bs_old},
-    {"-del_enter_and_tab", &TParametrs::del_enter_and_tab},
-    {"-border_quot", &TParametrs::border_quot},
-    {"-bq_sys", &TParametrs::bq_sys},
-    {"-silent", &TParametrs::silent},
-    {"-adv_values_script", &TParametrs::adv_values_script},
-    {"-single_line", &TParametrs::single_line},
-    {"-add_final_enter", &TParametrs::add_final_enter},
-    {"-utf16", &TParametrs::utf16},
-};
-
 std::string Arg(const std::vector<std::string>& args, int32_t index) {
   // index is 1-based like the argument numbers of the command line.
   return index >= 1 && static_cast<size_t>(index) <= args.size() ? args[index - 1] : std::string();
@@ -133,7 +102,74 @@ void LookupScript(TParametrs& p, const std::string& name) {
   p.script_file = ProgramDir() + "script_list.txt";
 }
 
+// One option word of the command line: either a switch that sets a field,
+// or an option that takes the next argument as a file name.
+struct TOption {
+  const char* word;
+  bool TParametrs::*flag = nullptr;
+  void (*take_file)(TParametrs& p, const std::string& name) = nullptr;
+  // Printed after the usage text when the file name is missing.
+  const char* missing_file = nullptr;
+  // The file name is not examined as an option in its own turn.
+  bool skips_file = false;
+};
+
+// Every option word of korvane; switches first, then the file options, the
+// order in which the scan compares them.
+const TOption kOptions[] = {
+    {"-ee", &TParametrs::ee},
+    {"-d", &TParametrs::d},
+    {"-b", &TParametrs::b},
+    {"-ft", &TParametrs::ft},
+    {"-ff", &TParametrs::ff},
+    {"-hex_sys", &TParametrs::hex_sys},
+    {"-hex_lat", &TParametrs::hex_lat},
+    {"-hex_utf8", &TParametrs::hex_utf8},
+    {"-rep_reg", &TParametrs::rep_reg},
+    {"-nr_rn", &TParametrs::nr_rn},
+    {"-nr_r_mac", &TParametrs::nr_r_mac},
+    {"-nr_n_unx", &TParametrs::nr_n_unx},
+    {"-nr_rn_win", &TParametrs::nr_rn_win},
+    {"-not_ekrane", &TParametrs::not_ekrane},
+    {"-nr_t", &TParametrs::nr_t},
+    {"-nr_bs", &TParametrs::nr_bs},
+    {"-r_da_old", &TParametrs::r_da_old},
+    {"-r_bs_old", &TParametrs::r_bs_old},
+    {"-del_enter_and_tab", &TParametrs::del_enter_and_tab},
+    {"-border_quot", &TParametrs::border_quot},
+    {"-bq_sys", &TParametrs::bq_sys},
+    {"-silent", &TParametrs::silent},
+    {"-adv_values_script", &TParametrs::adv_values_script},
+    {"-single_line", &TParametrs::single_line},
+    {"-add_final_enter", &TParametrs::add_final_enter},
+    {"-utf16", &TParametrs::utf16},
+    {"-script", nullptr, [](TParametrs& p, const std::string& name) { LookupScript(p, name); },
+     "Not Specified file script.", true},
+    {"-del_lines_trash", nullptr,
+     [](TParametrs& p, const std::string& name) {
+       p.trash.enabled = true;
+       p.trash.file = ProgramDir() + name;
+     },
+     "Not Specified file trash."},
+    {"-rep_input_txt", nullptr,
+     [](TParametrs& p, const std::string& name) {
+       p.rep_input.enabled = true;
+       p.rep_input.file = name;
+     },
+     "Not Specified file exportired old version."},
+    {"-out_data", nullptr, [](TParametrs& p, const std::string& name) { p.out_data = ExpandPath(name); }},
+};
+
 }  // namespace
+
+const std::vector<std::string>& KorvaneOptionWords() {
+  static const std::vector<std::string> words = [] {
+    std::vector<std::string> w;
+    for (const TOption& o : kOptions) w.push_back(o.word);
+    return w;
+  }();
+  return words;
+}
 
 TStartResult ParseCommandLine(const std::vector<std::string>& args, TParametrs& p) {
   const int32_t count = static_cast<int32_t>(args.size());
@@ -145,43 +181,44 @@ TStartResult ParseCommandLine(const std::vector<std::string>& args, TParametrs& 
   p.arg_index = 1;
   while (p.arg_index <= count) {
     const std::string arg = AnsiLowerCase(Arg(args, p.arg_index));
-    for (const auto& s : kSwitches) {
-      if (arg == s.option) p.*(s.field) = true;
-    }
-    if (arg == "-script") {
+    for (const TOption& o : kOptions) {
+      if (arg != o.word) continue;
+      if (o.flag) {
+        p.*(o.flag) = true;
+        break;
+      }
       if (p.arg_index + 1 > count) {
-        EndWithUsage("Not Specified file script.");
+        EndWithUsage(o.missing_file);
         return TStartResult::End;
       }
-      LookupScript(p, Arg(args, p.arg_index + 1));
-      ++p.arg_index;
-    }
-    if (arg == "-del_lines_trash") {
-      if (p.arg_index + 1 > count) {
-        EndWithUsage("Not Specified file trash.");
-        return TStartResult::End;
-      }
-      p.trash.enabled = true;
-      p.trash.file = ProgramDir() + Arg(args, p.arg_index + 1);
-    }
-    if (arg == "-rep_input_txt") {
-      if (p.arg_index + 1 > count) {
-        EndWithUsage("Not Specified file exportired old version.");
-        return TStartResult::End;
-      }
-      p.rep_input.enabled = true;
-      p.rep_input.file = Arg(args, p.arg_index + 1);
-    }
-    if (arg == "-out_data") {
-      if (p.arg_index + 1 > count) {
-        EndWithUsage(nullptr);
-        return TStartResult::End;
-      }
-      p.out_data = ExpandPath(Arg(args, p.arg_index + 1));
+      o.take_file(p, Arg(args, p.arg_index + 1));
+      if (o.skips_file) ++p.arg_index;
+      break;
     }
     ++p.arg_index;
   }
   return TStartResult::Continue;
+}
+
+std::string CheckRunWords(const std::vector<std::string>& args) {
+  const std::string operation = args.empty() ? std::string() : AnsiLowerCase(args[0]);
+  if (operation != "extract" && operation != "replace") {
+    return "Unknown operation \"" + (args.empty() ? std::string() : args[0]) +
+           "\": use \"extract\" or \"replace\".";
+  }
+  const auto isOption = [](const std::string& word) {
+    const auto& own = KorvaneOptionWords();
+    const auto& standard = StandardOptionWords();
+    return std::find(own.begin(), own.end(), word) != own.end() ||
+           std::find(standard.begin(), standard.end(), word) != standard.end();
+  };
+  for (size_t i = 1; i < 3 && i < args.size(); ++i) {
+    if (isOption(AnsiLowerCase(args[i]))) {
+      return std::string(i == 1 ? "The data file" : "The text file") + " is missing: \"" + args[i] +
+             "\" is an option of korvane; name the data file and the text file before the options.";
+    }
+  }
+  return std::string();
 }
 
 TStartResult CheckStartFiles(TParametrs& p) {

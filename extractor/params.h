@@ -57,6 +57,15 @@ enum class TStartResult { Continue, End };
 const std::vector<std::string>& UsageLines();
 void PrintUsage();
 
+// Every option word of korvane, as the command-line scan compares them.
+const std::vector<std::string>& KorvaneOptionWords();
+
+// Checks the words that must not be options before anything is read: the
+// operation word must be "extract" or "replace" (in any letter case), and
+// the data and text file arguments must not be option words. Returns the
+// one-line message of a refused run, or "" when the words are fine.
+std::string CheckRunWords(const std::vector<std::string>& args);
+
 // Fills p from the arguments (args[0] is argument 1, the operation word):
 // positional values, the option scan with the script lookup messages.
 // Returns End when the run ends here (a file option without its name).

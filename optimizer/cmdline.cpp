@@ -1,7 +1,9 @@
 // Command line of velloran.
 #include "optimizer/cmdline.h"
 
+#include "common/exitstatus.h"
 #include "common/platform.h"
+#include "common/standardoptions.h"
 #include "common/strutil.h"
 #include "optimizer/line_check.h"
 #include "optimizer/modes.h"
@@ -73,9 +75,122 @@ bool TakeValue(const std::vector<std::string>& args, TParam& p, int32_t& field,
 
 }  // namespace
 
+namespace {
+
+// What the parser works on while it reads the arguments.
+struct TOptionScan {
+  const std::vector<std::string>& args;
+  TParam& p;
+  std::vector<std::string>& messages;
+};
+
+// One option word: what it does when given. Returns false when the run
+// must end at once.
+struct TOption {
+  const char* word;
+  bool (*apply)(TOptionScan& s);
+};
+
+// The modes: the last one given wins.
+template <uint8_t kMode>
+bool SetMode(TOptionScan& s) {
+  s.p.Mode = kMode;
+  return true;
+}
+
+template <bool TParam::*kField>
+bool Set(TOptionScan& s) {
+  s.p.*kField = true;
+  return true;
+}
+
+// Every option word of velloran, modes first.
+const TOption kOptions[] = {
+    {"-o", SetMode<1>},
+    {"-r", SetMode<2>},
+    {"-sd", SetMode<3>},
+    {"-rd", SetMode<4>},
+    {"-u", SetMode<5>},
+    {"-repstr", SetMode<6>},
+    {"-co", SetMode<7>},
+    {"-cp", SetMode<8>},
+    {"-cpd", SetMode<9>},
+    {"-topo", SetMode<10>},
+    {"-frompo", SetMode<11>},
+    {"-check", SetMode<12>},
+    // A later "-cp" or "-cpd" changes the mode but keeps PatchDouble.
+    {"-cpds",
+     [](TOptionScan& s) {
+       s.p.Mode = 9;
+       s.p.PatchDouble = true;
+       return true;
+     }},
+    {"-addoldenru",
+     [](TOptionScan& s) {
+       TParam& p = s.p;
+       if (p.ParamIndex + 3 > static_cast<int>(s.args.size())) {
+         s.messages.push_back(kValueError + p.CurrentParam);
+         return false;
+       }
+       p.FileOldEN = s.args[p.ParamIndex];
+       p.FileOldRU = s.args[p.ParamIndex + 1];
+       p.FileLog = s.args[p.ParamIndex + 2];
+       p.ParamIndex += 3;
+       p.AddOldEnRu = true;
+       return true;
+     }},
+    {"-df", Set<&TParam::DeleteFileLines>},
+    {"-ef", Set<&TParam::EmptyFileLines>},
+    {"-dfn",
+     [](TOptionScan& s) {
+       s.p.DeleteFileLines = true;
+       s.p.NullFileLinesOnly = true;
+       return true;
+     }},
+    // FolderMarkers goes on whenever a value argument exists, even a bad one.
+    {"-dfumb",
+     [](TOptionScan& s) {
+       if (TakeValue(s.args, s.p, s.p.FolderLevel, s.messages)) s.p.FolderMarkers = true;
+       return true;
+     }},
+    {"-de", Set<&TParam::DeleteEmpty>},
+    {"-lso",
+     [](TOptionScan& s) {
+       TakeValue(s.args, s.p, s.p.LimitSymbols, s.messages);
+       return true;
+     }},
+    {"-silent", Set<&TParam::Silent>},
+    {"-sort", Set<&TParam::Sort>},
+    {"-bsymbol", Set<&TParam::BorderSymbols>},
+    {"-rn", Set<&TParam::IgnoreEnters>},
+    {"-rno",
+     [](TOptionScan& s) {
+       s.p.IgnoreEnters = true;
+       s.p.IgnoreOld = true;
+       return true;
+     }},
+    {"-is", Set<&TParam::IgnoreQuote>},
+    {"-hbs", Set<&TParam::HexBorder>},
+    {"-dbs", Set<&TParam::DeleteBorder>},
+    {"-cp_addfileline", Set<&TParam::PatchFileLines>},
+    {"-add_numeration_double", Set<&TParam::NumberDoubles>},
+};
+
+}  // namespace
+
+const std::vector<std::string>& VelloranOptionWords() {
+  static const std::vector<std::string> words = [] {
+    std::vector<std::string> w;
+    for (const TOption& o : kOptions) w.push_back(o.word);
+    return w;
+  }();
+  return words;
+}
+
 bool ParseArguments(const std::vector<std::string>& args, TParam& p,
                     std::vector<std::string>& messages) {
   const int count = static_cast<int>(args.size());
+  TOptionScan scan{args, p, messages};
   for (p.ParamIndex = 1; p.ParamIndex <= count; ++p.ParamIndex) {
     const std::string& arg = args[p.ParamIndex - 1];
     if (!StartsWith(arg, "-")) {
@@ -91,79 +206,14 @@ bool ParseArguments(const std::vector<std::string>& args, TParam& p,
       }
       continue;
     }
+    // Options are compared lower-cased, each word as a whole; an unknown
+    // one is ignored.
     p.CurrentParam = LowerAscii(arg);
-    const std::string& c = p.CurrentParam;
-
-    // Mode chain: the first match sets the mode; a later mode overrides it.
-    if (c == "-o") {
-      p.Mode = 1;
-    } else if (c == "-r") {
-      p.Mode = 2;
-    } else if (c == "-sd") {
-      p.Mode = 3;
-    } else if (c == "-rd") {
-      p.Mode = 4;
-    } else if (c == "-u") {
-      p.Mode = 5;
-    } else if (c == "-repstr") {
-      p.Mode = 6;
-    } else if (c == "-co") {
-      p.Mode = 7;
-    } else if (c == "-cp") {
-      p.Mode = 8;
-    } else if (c == "-cpd") {
-      p.Mode = 9;
-    } else if (c == "-topo") {
-      p.Mode = 10;
-    } else if (c == "-frompo") {
-      p.Mode = 11;
-    } else if (c == "-check") {
-      p.Mode = 12;
+    for (const TOption& o : kOptions) {
+      if (p.CurrentParam != o.word) continue;
+      if (!o.apply(scan)) return false;
+      break;
     }
-
-    if (c == "-cpds") {
-      p.Mode = 9;
-      p.PatchDouble = true;
-    }
-
-    if (c == "-addoldenru") {
-      if (p.ParamIndex + 3 <= count) {
-        p.FileOldEN = args[p.ParamIndex];
-        p.FileOldRU = args[p.ParamIndex + 1];
-        p.FileLog = args[p.ParamIndex + 2];
-        p.ParamIndex += 3;
-        p.AddOldEnRu = true;
-      } else {
-        messages.push_back(kValueError + c);
-        return false;
-      }
-    }
-
-    if (c == "-df") p.DeleteFileLines = true;
-    if (c == "-ef") p.EmptyFileLines = true;
-    if (c == "-dfn") {
-      p.DeleteFileLines = true;
-      p.NullFileLinesOnly = true;
-    }
-    if (c == "-dfumb") {
-      // FolderMarkers goes on whenever a value argument exists, even a bad one.
-      if (TakeValue(args, p, p.FolderLevel, messages)) p.FolderMarkers = true;
-    }
-    if (c == "-de") p.DeleteEmpty = true;
-    if (c == "-lso") TakeValue(args, p, p.LimitSymbols, messages);
-    if (c == "-silent") p.Silent = true;
-    if (c == "-sort") p.Sort = true;
-    if (c == "-bsymbol") p.BorderSymbols = true;
-    if (c == "-rn") p.IgnoreEnters = true;
-    if (c == "-rno") {
-      p.IgnoreEnters = true;
-      p.IgnoreOld = true;
-    }
-    if (c == "-is") p.IgnoreQuote = true;
-    if (c == "-hbs") p.HexBorder = true;
-    if (c == "-dbs") p.DeleteBorder = true;
-    if (c == "-cp_addfileline") p.PatchFileLines = true;
-    if (c == "-add_numeration_double") p.NumberDoubles = true;
   }
   return true;
 }
@@ -208,18 +258,18 @@ bool CheckInputs(const TParam& p, std::vector<std::string>& messages) {
   return true;
 }
 
-void RunMode(const TParam& p) {
+int RunMode(const TParam& p) {
   switch (p.Mode) {
-    case 1: RunOptimize(p); break;
-    case 2: RunRecover(p); break;
-    case 3: RunSplitDouble(p); break;
-    case 4: RunRecoverDouble(p); break;
-    case 5: RunUpdate(p); break;
-    case 6: RunRepStr(p); break;
-    case 7: RunClearOther(p); break;
+    case 1: return RunOptimize(p);
+    case 2: return RunRecover(p);
+    case 3: return RunSplitDouble(p);
+    case 4: return RunRecoverDouble(p);
+    case 5: return RunUpdate(p);
+    case 6: return RunRepStr(p);
+    case 7: return RunClearOther(p);
     case 8:
-    case 9: RunPatch(p); break;  // also the branch for missing old files
-    default: RunNoMode(p); break;
+    case 9: return RunPatch(p);  // also the branch for missing old files
+    default: return RunNoMode(p);
   }
 }
 
@@ -237,13 +287,14 @@ int VelloranMain(const std::vector<std::string>& args) {
   if (args.empty()) {
     for (const std::string& line : VelloranUsageLines()) ConsoleLine(line);
     WaitEnter();
-    return 0;
+    return kExitDone;
   }
+  if (AnswerStandardOption(args, "velloran", VelloranUsageLines())) return kExitDone;
   TParam p;
   std::vector<std::string> messages;
   bool go = ParseArguments(args, p, messages);
   for (const std::string& m : messages) ConsoleLine(m);
-  if (!go) return 0;
+  if (!go) return kExitFailed;
 
   p.NoFindLog = ProgramDir() + "NO_FIND.log";
   if (NamesItsFiles(p.Mode)) return RunWithGivenFiles(p);
@@ -251,8 +302,7 @@ int VelloranMain(const std::vector<std::string>& args) {
   messages.clear();
   go = ResolveFiles(p, messages) && CheckInputs(p, messages);
   for (const std::string& m : messages) ConsoleLine(m);
-  if (!go) return 0;
+  if (!go) return kExitFailed;
 
-  RunMode(p);
-  return 0;
+  return RunMode(p);
 }

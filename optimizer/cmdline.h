@@ -9,6 +9,10 @@
 // The usage text, one console line per entry.
 const std::vector<std::string>& VelloranUsageLines();
 
+// Every option word of velloran (modes and options), as the parser
+// compares them.
+const std::vector<std::string>& VelloranOptionWords();
+
 // Reads the arguments (without the program name) into p. Messages to print
 // are appended to messages in order. Returns false when the run must end at
 // once ("-addoldenru" without its three files).
@@ -24,8 +28,8 @@ bool ResolveFiles(TParam& p, std::vector<std::string>& messages);
 // messages to print when a file is missing.
 bool CheckInputs(const TParam& p, std::vector<std::string>& messages);
 
-// Runs the one mode that p.Mode names.
-void RunMode(const TParam& p);
+// Runs the one mode that p.Mode names; returns the exit status.
+int RunMode(const TParam& p);
 
 // -topo, -frompo and -check name every file on the command line: they use
 // no default folders and end with their own exit status.

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "common/exitstatus.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
@@ -86,7 +87,7 @@ std::vector<int> MatchInOrder(const std::vector<std::string>& source,
 
 std::string DoubleFileName(const std::string& path) { return ChangeFileExt(path, "_double.txt"); }
 
-void RunSplitDouble(const TParam& p) {
+int RunSplitDouble(const TParam& p) {
   ConsoleLine("Sprite double " + p.FileMain);
   TStringList lines;
   lines.LoadFromFile(p.FileMain);
@@ -96,9 +97,10 @@ void RunSplitDouble(const TParam& p) {
   if (doubles.Count() > 0) doubles.SaveToFile(DoubleFileName(p.FileEN));
   lines.SaveToFile(p.FileEN);
   ConsoleLine("DONE");
+  return kExitDone;
 }
 
-void RunRecoverDouble(const TParam& p) {
+int RunRecoverDouble(const TParam& p) {
   ConsoleLine("Recove double " + p.FileMain);
   TStringList source, en, ru;
   source.LoadFromFile(p.FileMain);
@@ -107,7 +109,7 @@ void RunRecoverDouble(const TParam& p) {
   TNoFindLog log(p);
   if (en.Count() != ru.Count()) {
     ConsoleLine("Not math EN and RU lines!!!");
-    return;
+    return kExitFailed;
   }
   std::vector<int> match = MatchInOrder(source.Lines(), en.Lines());
   for (size_t i = 0; i < match.size(); ++i) {
@@ -120,4 +122,5 @@ void RunRecoverDouble(const TParam& p) {
   source.SaveToFile(p.FileRec);
   log.Save();
   ConsoleLine("DONE");
+  return kExitDone;
 }

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "common/exitstatus.h"
 #include "common/lineindex.h"
 #include "common/platform.h"
 #include "common/strutil.h"
@@ -418,7 +419,7 @@ void NumberDuplicateLines(TStringList& list, const TParam& p) {
 
 // ---------------------------------------------------------------------------
 
-void RunRepStr(const TParam& p) {
+int RunRepStr(const TParam& p) {
   ConsoleLine("RepInLine: " + p.FileMain);
   TStringList lines, search, replace;
   lines.LoadFromFile(p.FileMain);
@@ -426,14 +427,15 @@ void RunRepStr(const TParam& p) {
   replace.LoadFromFile(p.FileRU);
   if (search.Count() != replace.Count()) {
     ConsoleLine("Not math Old and New lines!!!");
-    return;
+    return kExitFailed;
   }
   ReplaceInLines(lines.Lines(), search.Lines(), replace.Lines());
   ForceFileDir(p.FileRec);
   lines.SaveToFile(p.FileRec);
+  return kExitDone;
 }
 
-void RunClearOther(const TParam& p) {
+int RunClearOther(const TParam& p) {
   ConsoleLine("Clear other text for: " + p.FileMain);
   TStringList lines, en, ru;
   lines.LoadFromFile(p.FileMain);
@@ -443,9 +445,10 @@ void RunClearOther(const TParam& p) {
   ForceFileDir(p.FileRec);
   FinishLines(lines, p);
   lines.SaveToFile(p.FileRec);
+  return kExitDone;
 }
 
-void RunNoMode(const TParam& p) {
+int RunNoMode(const TParam& p) {
   ConsoleLine("Mode none: " + p.FileMain);
   TStringList lines;
   lines.LoadFromFile(p.FileMain);
@@ -453,4 +456,5 @@ void RunNoMode(const TParam& p) {
   NumberDuplicateLines(lines, p);
   // The output folder is not created: a missing folder fails the save.
   if (lines.Count() > 0) lines.SaveToFile(p.FileEN);
+  return kExitDone;
 }

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "common/exitstatus.h"
 #include "common/collation.h"
 #include "common/mylib.h"
 #include "common/platform.h"
@@ -88,7 +89,7 @@ std::string EscapeBorderHex(const std::string& line) {
   return plain ? line : EscapeText(line, 0, true);
 }
 
-void RunOptimize(const TParam& p) {
+int RunOptimize(const TParam& p) {
   ConsoleLine("OPTIMIZE double " + p.FileMain);
   TStringList list;
   list.LoadFromFile(p.FileMain);
@@ -109,4 +110,5 @@ void RunOptimize(const TParam& p) {
   SaveLineFile(list, p.FileEN);
   list.Clear();
   ConsoleLine("DONE");
+  return kExitDone;
 }

@@ -6,6 +6,7 @@
 #include <numeric>
 #include <utility>
 
+#include "common/exitstatus.h"
 #include "common/lineindex.h"
 #include "common/platform.h"
 #include "optimizer/similar_lines.h"
@@ -239,10 +240,10 @@ void FinishPatchLists(TStringList& patch, const std::vector<TStringList*>& recor
   for (TStringList* r : other) RewriteMarkers(*r, p);
 }
 
-void RunPatch(const TParam& p) {
+int RunPatch(const TParam& p) {
   if (!FileExistsCI(p.FileEN) || !FileExistsCI(p.FileRU)) {
     CopyNewFile(p);
-    return;
+    return kExitDone;
   }
   // -cpds is mode 9 with PatchDouble; mode 8 is -cp whatever PatchDouble says.
   const bool modeCp = p.Mode == 8;
@@ -376,4 +377,5 @@ void RunPatch(const TParam& p) {
     if (!records.Ru.Empty()) SaveList(records.Ru, p.FileOldRU);
     if (!records.Log.Empty()) SaveList(records.Log, p.FileLog);
   }
+  return kExitDone;
 }

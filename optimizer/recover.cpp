@@ -2,6 +2,7 @@
 // the source.
 #include <string_view>
 
+#include "common/exitstatus.h"
 #include "common/mylib.h"
 #include "common/platform.h"
 #include "optimizer/keytable.h"
@@ -197,7 +198,7 @@ void ReplaceByKeys(std::vector<std::string>& src, const std::vector<std::string>
   }
 }
 
-void RunRecover(const TParam& p) {
+int RunRecover(const TParam& p) {
   ConsoleLine("RECOVE double " + p.FileMain);
   TStringList source;
   source.LoadFromFile(p.FileMain);
@@ -212,7 +213,7 @@ void RunRecover(const TParam& p) {
   std::vector<std::string>& ru = ruList.Lines();
   if (en.size() != ru.size()) {
     ConsoleLine("Not math EN and RU lines!!!");
-    return;
+    return kExitFailed;
   }
   RemoveRepeatedPairs(en, ru);
   if (p.HexBorder) {
@@ -235,4 +236,5 @@ void RunRecover(const TParam& p) {
   SaveLineFile(source, p.FileRec);
   log.Save();
   ConsoleLine("DONE");
+  return kExitDone;
 }

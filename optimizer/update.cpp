@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "common/exitstatus.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
@@ -69,7 +70,7 @@ std::vector<int> UpdateLines(std::vector<std::string>& newLines, const std::vect
   return claims;
 }
 
-void RunUpdate(const TParam& p) {
+int RunUpdate(const TParam& p) {
   ConsoleLine("Update text " + p.FileMain);
   TStringList newList, en, ru;
   newList.LoadFromFile(p.FileMain);
@@ -78,7 +79,7 @@ void RunUpdate(const TParam& p) {
   TNoFindLog log(p);
   if (en.Count() != ru.Count()) {
     ConsoleLine("Not math EN and RU lines!!!");
-    return;
+    return kExitFailed;
   }
   std::vector<int> claims = UpdateLines(newList.Lines(), en.Lines(), ru.Lines(), p);
   for (size_t i = 0; i < claims.size(); ++i) {
@@ -89,4 +90,5 @@ void RunUpdate(const TParam& p) {
   newList.SaveToFile(p.FileRec);
   log.Save();
   ConsoleLine("DONE");
+  return kExitDone;
 }

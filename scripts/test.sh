@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once in a normal
 # build and once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Both builds treat compiler warnings as errors.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 bash scripts/install-deps.sh
 jobs="$(nproc)"
+export KV_WERROR=ON
 
 echo "== build (release)"
 bash scripts/build.sh build

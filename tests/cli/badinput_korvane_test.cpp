@@ -46,11 +46,11 @@ class KorvaneBadInput : public badinput::BadInputFolder {
 TEST_F(KorvaneBadInput, MissingDataFile) {
   auto before = Snap();
   ToolResult r = Run({"extract", "missing.bin", "old.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Not Find File: " + F("missing.bin") + "\n");
   EXPECT_UNCHANGED(before);
   r = Run({"replace", "missing.bin", "old.txt", "-silent"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_UNCHANGED(before);
 }
@@ -58,7 +58,7 @@ TEST_F(KorvaneBadInput, MissingDataFile) {
 TEST_F(KorvaneBadInput, MissingTextFileOnReplace) {
   auto before = Snap();
   ToolResult r = Run({"replace", "data.bin", "missing.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Not Find File: " + F("missing.txt") + "\n");
   EXPECT_UNCHANGED(before);
 }
@@ -89,14 +89,14 @@ TEST_F(KorvaneBadInput, FileOptionsWithoutTheirName) {
            {"-del_lines_trash", "Not Specified file trash."},
            {"-rep_input_txt", "Not Specified file exportired old version."}}) {
     ToolResult r = Run({"replace", "data.bin", "old.txt", option});
-    EXPECT_EQ(r.status, 0) << option;
+    EXPECT_EQ(r.status, 1) << option;
     std::vector<std::string> lines = badinput::OutLines(r.out);
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines.back(), message);
     EXPECT_EQ(lines[0], "KORVANE v6.4 By QUENLOW");
   }
   ToolResult r = Run({"replace", "data.bin", "old.txt", "-out_data"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(badinput::OutLines(r.out).front(), "KORVANE v6.4 By QUENLOW");
   EXPECT_UNCHANGED(before);
 }
@@ -268,7 +268,7 @@ TEST_F(KorvaneBadInput, InvalidLeftPattern) {
   Script({"(", ")", "0", "0", "", ""});
   auto before = Snap();
   ToolResult r = Run({"extract", "data.bin", "old.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);  // the search was cut short: the job is not done
   const std::vector<std::string> lines = badinput::OutLines(r.out);
   ASSERT_EQ(lines.size(), 6u) << r.out;
   EXPECT_EQ(lines[1], "ERROR Loop or Memory File");
@@ -284,7 +284,7 @@ TEST_F(KorvaneBadInput, InvalidRightPattern) {
   Script({"\\[", "+", "0", "0", "", ""});
   auto before = Snap();
   ToolResult r = Run({"extract", "data.bin", "old.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(HasLine(r.out, "ERROR Loop or Memory File"));
   EXPECT_TRUE(HasLine(r.out, "TPerlRegEx.Compile() - Error in regex at offset 0: quantifier does not follow a repeatable item"));
   EXPECT_UNCHANGED(before);
@@ -351,7 +351,7 @@ TEST_F(KorvaneBadInput, ScriptWithBadCoordinates) {
     auto before = Snap();
     for (const char* op : {"extract", "replace"}) {
       ToolResult r = Run({op, "data.bin", "tr.txt"});
-      EXPECT_EQ(r.status, 0);
+      EXPECT_EQ(r.status, 1);
       EXPECT_EQ(r.out, "Please wait...\n" + message + "\n") << left << "/" << right;
       EXPECT_UNCHANGED(before);
     }

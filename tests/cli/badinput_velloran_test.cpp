@@ -45,12 +45,12 @@ TEST_F(VelloranBadInput, MissingSource) {
   auto before = Snap();
   for (const char* mode : {"-o", "-r", "-sd", "-rd", "-u", "-repstr", "-co", "-cp", "-cpd", "-cpds", "-de"}) {
     ToolResult r = Run({mode, "missing.txt", "en.txt", "ru.txt", "out.txt"});
-    EXPECT_EQ(r.status, 0) << mode;
+    EXPECT_EQ(r.status, 1) << mode;
     EXPECT_EQ(r.out, "Not find file: missing.txt\n") << mode;
     EXPECT_UNCHANGED(before);
   }
   ToolResult r = Run({"-o"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Not find file: \n");
   EXPECT_UNCHANGED(before);
 }
@@ -59,10 +59,10 @@ TEST_F(VelloranBadInput, MissingEnglishOrRussianFile) {
   auto before = Snap();
   for (const char* mode : {"-r", "-rd", "-u"}) {
     ToolResult r = Run({mode, "src.txt", "noen.txt", "ru.txt", "out.txt"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Error not find files EN:\n" + F("noen.txt") + "\n") << mode;
     r = Run({mode, "src.txt", "en.txt", "noru.txt", "out.txt"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Error not find files RU:\n" + F("noru.txt") + "\n") << mode;
     EXPECT_UNCHANGED(before);
   }
@@ -82,7 +82,7 @@ TEST_F(VelloranBadInput, MissingSearchOrKeepFiles) {
 TEST_F(VelloranBadInput, OptionsWithoutTheirValues) {
   auto before = Snap();
   ToolResult r = Run({"-cp", "src.txt", "-addoldenru", "a.txt", "b.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Error not value in parametr: -addoldenru\n");
   EXPECT_UNCHANGED(before);
   // A bad value is reported and the run goes on.
@@ -243,7 +243,7 @@ TEST_F(VelloranBadInput, EmptyFiles) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(ReadBytes(F("rec_empty.txt")), "");
   r = Run({"-r", "src.txt", "empty.txt", "ru.txt", "rec.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(HasLine(r.out, "Not math EN and RU lines!!!"));
   EXPECT_FALSE(PathExists(F("rec.txt")));
   // A run without a mode writes nothing for an empty result.

@@ -157,10 +157,13 @@ TEST_F(KorvaneReplace, RepRegWithAnInvalidRightPatternFailsTheLine) {
   WriteBytes(F("d.bin"), "[a] [b(]");
   // The right pattern alone is invalid, the combined one is valid.
   Script({"(\\[", "\\])", "0", "0", "", ""});
-  EXPECT_EQ(Extract({}), "");  // the left pattern fails inside the loop
+  // The left pattern fails inside the loop: nothing is found and the run fails.
+  ToolResult r = Run({"extract", "d.bin", "t.txt", "-silent"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadBytes(F("t.txt")), "");
   Script({"\\[", "\\]", "0", "0", "", "", "\\(", "", "0", "0", "", ""});
   WriteBytes(F("d.bin"), "[a] (b");
-  ToolResult r = Run({"extract", "d.bin", "t.txt", "-silent"});
+  r = Run({"extract", "d.bin", "t.txt", "-silent"});
   EXPECT_EQ(ReadBytes(F("t.txt")), "a\r\n");
   WriteBytes(F("t.txt"), "A\r\n");
   Script({"\\[", "\\](?", "0", "0", "", ""});

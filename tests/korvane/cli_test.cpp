@@ -16,7 +16,7 @@ TEST_F(KorvaneCli, NoArgumentsPrintsUsageAndWaits) {
 
 TEST_F(KorvaneCli, FileOptionAtTheEnd) {
   ToolResult r = Run({"extract", "d", "t", "-script"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, Out(UsageLines()) + "\nNot Specified file script.\n");
   r = Run({"extract", "d", "t", "-del_lines_trash"});
   EXPECT_EQ(r.out, Out(UsageLines()) + "\nNot Specified file trash.\n");
@@ -24,22 +24,22 @@ TEST_F(KorvaneCli, FileOptionAtTheEnd) {
   EXPECT_EQ(r.out, Out(UsageLines()) + "\nNot Specified file exportired old version.\n");
   r = Run({"extract", "d", "t", "-OUT_DATA"});
   EXPECT_EQ(r.out, Out(UsageLines()) + "\n");
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
 }
 
 TEST_F(KorvaneCli, MissingFiles) {
   Script(Brackets());
   ToolResult r = Run({"extract", "none.bin", "t.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Not Find File: " + F("none.bin") + "\n");
   r = Run({"extract", "none.bin", "t.txt", "-SILENT"});
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
 
   WriteBytes(F("d.bin"), "[x]");
   r = Run({"replace", "d.bin", "t.txt"});
   EXPECT_EQ(r.out, "Not Find File: " + F("t.txt") + "\n");
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   // Extraction does not need the text file.
   r = Run({"extract", "d.bin", "sub/t.txt"});
   EXPECT_EQ(r.out, "Please wait...\nDone: " + F("sub/t.txt") + "\n");
@@ -92,7 +92,7 @@ TEST_F(KorvaneCli, ScriptCoordinateErrorEndsTheRun) {
   WriteBytes(F("d.bin"), "[x]");
   Script({"\\[", "\\]", "0", "0", "", "", "\\[", "\\]", "5 ", "0", "", ""});
   ToolResult r = Run({"extract", "d.bin", "t.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Please wait...\nError script coordinate left not value.\n");
   EXPECT_FALSE(PathExists(F("t.txt")));
   Script({"\\[", "\\]", "0", ""});
@@ -109,18 +109,21 @@ TEST_F(KorvaneCli, OptionsAndOperationWordsIgnoreCase) {
   ToolResult r = Run({"EXTRACT", "d.bin", "t.txt", "-NR_BS", "-f2r", "-x"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(ReadBytes(F("t.txt")), "a b \r\n");
-  // Another word ends the run silently after the data was read.
+  // Another word is refused with a message before anything is read.
   r = Run({"extracting", "d.bin", "u.txt"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "Please wait...\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "Unknown operation \"extracting\": use \"extract\" or \"replace\".\n");
   EXPECT_FALSE(PathExists(F("u.txt")));
 }
 
 TEST_F(KorvaneCli, OutDataCopiesTheDataFileFirst) {
   WriteBytes(F("d.bin"), "[x]");
   Script(Brackets());
-  // Even a run with another operation word makes the copy.
+  // A run with an unknown operation word is refused before the copy.
   ToolResult r = Run({"nothing", "d.bin", "t.txt", "-out_data", "out/sub/copy.bin"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(PathExists(F("out/sub/copy.bin")));
+  r = Run({"extract", "d.bin", "t.txt", "-out_data", "out/sub/copy.bin"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(ReadBytes(F("out/sub/copy.bin")), "[x]");
   // The copy is what is read: an old file there is replaced first.

@@ -320,14 +320,14 @@ TEST_F(VelloranRun, UsageWaitsForEnter) {
 
 TEST_F(VelloranRun, OptionsOnly) {
   ToolResult r = Run({"-o", "-silent"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Not find file: \n");
   EXPECT_EQ(r.err, "");
 }
 
 TEST_F(VelloranRun, MissingSource) {
   ToolResult r = Run({"-r", "missing.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Not find file: missing.txt\n");
 }
 
@@ -342,7 +342,7 @@ TEST_F(VelloranRun, ValueErrorsArePrintedAndTheRunGoesOn) {
 TEST_F(VelloranRun, AddOldEnRuWithoutFilesEndsAtOnce) {
   WriteBytes(W("src.txt"), "a\r\n");
   ToolResult r = Run({"-o", "src.txt", "-addoldenru", "x", "y"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, kValueError + "-addoldenru\n");
   EXPECT_FALSE(PathExists(W("2Optimize_EN")));
 }
@@ -350,7 +350,7 @@ TEST_F(VelloranRun, AddOldEnRuWithoutFilesEndsAtOnce) {
 TEST_F(VelloranRun, RecoverNeedsEnglishThenRussian) {
   WriteBytes(W("src.txt"), "a\r\n");
   ToolResult r = Run({"-r", "src.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Error not find files EN:\n" + W("2Optimize_EN/src.txt") + "\n");
   WriteBytes(W("2Optimize_EN/src.txt"), "a\r\n");
   r = Run({"-r", "-silent", "src.txt"});

@@ -242,7 +242,7 @@ TEST_F(DoublesRun, RecoverSilentAndCountMismatch) {
 
   WriteBytes(F("ru.txt"), CrLf({"z", "y"}));
   r = Run({"-rd", F("src.txt"), F("en.txt"), F("ru.txt"), F("rec2.txt")});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Recove double " + F("src.txt") + "\nNot math EN and RU lines!!!\n");
   EXPECT_FALSE(PathExists(F("rec2.txt")));
   EXPECT_EQ(ReadBytes(F("NO_FIND.log")), "keep\r\n");

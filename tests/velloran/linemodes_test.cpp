@@ -312,7 +312,7 @@ TEST_F(LineModesRun, RepStrCountMismatch) {
   WriteBytes(F("old.txt"), CrLf({"cat", "dog"}));
   WriteBytes(F("new.txt"), CrLf({"dog"}));
   auto r = Run({"-repstr", F("in.txt"), F("old.txt"), F("new.txt"), F("res.txt")});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "RepInLine: " + F("in.txt") + "\nNot math Old and New lines!!!\n");
   EXPECT_FALSE(PathExists(F("res.txt")));
 }

@@ -368,7 +368,7 @@ TEST_F(RecoverCli, MismatchedCountsWriteNothing) {
   WriteBytes(W("e.txt"), "A\r\nB\r\n");
   WriteBytes(W("r.txt"), "a\r\n");
   ToolResult r = Run({"-r", "s.txt", "e.txt", "r.txt"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "RECOVE double " + W("s.txt") + "\nNot math EN and RU lines!!!\n");
   EXPECT_EQ(ReadBytes(W("s.txt")), "A\r\n");
 }

@@ -224,7 +224,7 @@ TEST_F(UpdateRun, DifferentLineCountsWriteNothing) {
   WriteBytes(F("en.txt"), CrLf({"A", "Z"}));
   WriteBytes(F("ru.txt"), CrLf({"a"}));
   auto r = Run({"-u", F("new.txt"), F("en.txt"), F("ru.txt"), F("rec.txt")});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Update text " + F("new.txt") + "\nNot math EN and RU lines!!!\n");
   EXPECT_FALSE(PathExists(F("rec.txt")));
   EXPECT_EQ(ReadBytes(F("NO_FIND.log")), "keep\r\n");
@@ -234,7 +234,7 @@ TEST_F(UpdateRun, MissingRussianFile) {
   WriteBytes(F("new.txt"), CrLf({"A"}));
   WriteBytes(F("en.txt"), CrLf({"A"}));
   auto r = Run({"-u", F("new.txt"), F("en.txt"), F("ru.txt"), F("rec.txt")});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Error not find files RU:\n" + F("ru.txt") + "\n");
   EXPECT_FALSE(PathExists(F("rec.txt")));
 }
