@@ -12,6 +12,7 @@
 #include "extractor/datacodec.h"
 #include "extractor/fast_replace.h"
 #include "extractor/regexsearch.h"
+#include "extractor/replace_all_keys.h"
 
 size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
   if (needle.empty() || from < 1 || from > hay.size()) return 0;
@@ -56,7 +57,8 @@ class TReplacer {
   void PrintMessages(const TPrepared& line) {
     for (const auto& m : line.messages) ConsoleLine(m);
   }
-  void RunDefault();
+  // Converts every line, then runs them all through one sequential engine.
+  void RunSequential(std::vector<bool> (*engine)(std::string&, const std::vector<TReplaceItem>&));
   void RunLineByLine();
   void WriteResult();
 
@@ -114,7 +116,7 @@ void TReplacer::Miss(const std::string& key) {
   report_.not_found_text += key + "\r\n\r\n";
 }
 
-void TReplacer::RunDefault() {
+void TReplacer::RunSequential(std::vector<bool> (*engine)(std::string&, const std::vector<TReplaceItem>&)) {
   // All lines are converted first, in line order, then searched and
   // replaced in one sequential pass (near-linear, the same bytes as a search
   // of each line from the start of the text as changed so far); the console
@@ -145,10 +147,10 @@ void TReplacer::RunDefault() {
   } catch (...) {
     // Lines before the failing one are handled as a line-by-line run would
     // have handled them before it failed.
-    report(ReplaceSequentialFast(data_.text, items));
+    report(engine(data_.text, items));
     throw;
   }
-  report(ReplaceSequentialFast(data_.text, items));
+  report(engine(data_.text, items));
 }
 
 void TReplacer::RunLineByLine() {
@@ -240,7 +242,11 @@ void TReplacer::Run() {
       throw ERunError("ERROR: Count lines not aligment.");
     }
     if (!p_.rep_reg && !p_.b && !p_.d) {
-      RunDefault();
+      RunSequential(&ReplaceSequentialFast);
+      out_.swap(data_.text);
+    } else if (!p_.rep_reg && p_.d) {
+      // "-d" leaves search start and write cursor at 1, so "-b" adds nothing.
+      RunSequential(&ReplaceAllKeysFast);
       out_.swap(data_.text);
     } else {
       RunLineByLine();
