@@ -11,6 +11,7 @@
 #include "extractor/convert.h"
 #include "extractor/datacodec.h"
 #include "extractor/fast_replace.h"
+#include "extractor/regex_key_search.h"
 #include "extractor/regexsearch.h"
 #include "extractor/replace_all_keys.h"
 
@@ -59,6 +60,9 @@ class TReplacer {
   }
   // Converts every line, then runs them all through one sequential engine.
   void RunSequential(std::vector<bool> (*engine)(std::string&, const std::vector<TReplaceItem>&));
+  // "-rep_reg" without "-b" and "-d": converts every line, then searches and
+  // replaces them in order on the tracked text.
+  void RunRegexKeys();
   void RunLineByLine();
   void WriteResult();
 
@@ -151,6 +155,43 @@ void TReplacer::RunSequential(std::vector<bool> (*engine)(std::string&, const st
     throw;
   }
   report(engine(data_.text, items));
+}
+
+void TReplacer::RunRegexKeys() {
+  const size_t n = ex_.lines.size();
+  std::vector<TRegexKeyItem> items;
+  std::vector<std::vector<std::string>> messages;
+  items.reserve(n);
+  messages.reserve(n);
+  size_t reported = 0;
+  auto report = [&](size_t i, bool found, const std::string& warning) {
+    for (const auto& m : messages[i]) ConsoleLine(m);
+    if (!warning.empty()) ConsoleLine(warning);
+    if (!found) Miss(items[i].key);
+    reported = i + 1;
+  };
+  auto run = [&] {
+    try {
+      ReplaceRegexKeysFast(data_.text, items, report);
+    } catch (...) {
+      // The failing line's conversion messages come before its error, as in
+      // a line-by-line run.
+      current_ = reported;
+      if (reported < messages.size()) PrintMessages(TPrepared{"", "", messages[reported]});
+      throw;
+    }
+  };
+  try {
+    for (current_ = 0; current_ < n; ++current_) {
+      TPrepared line = Prepare(current_);
+      items.push_back(TRegexKeyItem{std::move(line.key), ex_.items[current_].right_re, std::move(line.replacement)});
+      messages.push_back(std::move(line.messages));
+    }
+  } catch (...) {
+    run();
+    throw;
+  }
+  run();
 }
 
 void TReplacer::RunLineByLine() {
@@ -247,6 +288,9 @@ void TReplacer::Run() {
     } else if (!p_.rep_reg && p_.d) {
       // "-d" leaves search start and write cursor at 1, so "-b" adds nothing.
       RunSequential(&ReplaceAllKeysFast);
+      out_.swap(data_.text);
+    } else if (p_.rep_reg && !p_.b && !p_.d) {
+      RunRegexKeys();
       out_.swap(data_.text);
     } else {
       RunLineByLine();

@@ -1,0 +1,183 @@
+// The "-rep_reg" replacement: which right patterns allow the candidate
+// search, known results, and the fast form compared with the plain loop on
+// random inputs where translations create and destroy later matches.
+#include "extractor/regex_key_search.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "extractor/perlregex.h"
+
+namespace {
+
+struct Result {
+  std::string text;
+  std::vector<bool> found;
+  std::vector<std::string> warnings;
+  std::string error;  // what() of an error that ended the run
+};
+
+template <class Fn>
+Result RunWith(Fn fn, const std::string& text, const std::vector<TRegexKeyItem>& items) {
+  Result r;
+  r.text = text;
+  try {
+    fn(r.text, items, [&](size_t i, bool found, const std::string& warning) {
+      EXPECT_EQ(i, r.found.size());
+      r.found.push_back(found);
+      r.warnings.push_back(warning);
+    });
+  } catch (const std::exception& e) {
+    r.error = e.what();
+  }
+  return r;
+}
+
+TEST(RegexKeySearch, IndependentTails) {
+  const std::vector<std::pair<const char*, bool>> cases = {
+      {"", true},          {"\"", true},         {"(?=\\))", true},      {"[|*]x", true},
+      {"[]|]", true},      {"(a|b)c", true},     {"\\Q|\\E", true},      {"(?i)a", true},
+      {"(?#|)a", true},    {"(?<=a)b", true},    {"[[:alpha:]|]", true}, {"\\|", true},
+      {"a|b", false},      {"*a", false},        {"+", false},           {"?", false},
+      {"{2}", false},      {"a(*COMMIT)b", false}, {"\\Ka", false},      {"\\Ga", false},
+      {"(?R)", false},     {"(?0)", false},      {"(?x)a # |", false},   {"a)", false},
+      {"(a", false},       {"[a", false},        {"\\", false},          {"(?-1)", false},
+  };
+  for (const auto& [pattern, want] : cases) EXPECT_EQ(IsIndependentTail(pattern), want) << pattern;
+}
+
+TEST(RegexKeySearch, FirstMatchWithRightPattern) {
+  // The first "ab" is not followed by a digit; the second is.
+  const std::vector<TRegexKeyItem> items = {{"ab", "[0-9]", "X"}, {"ab", "[0-9]", "Y"}, {"ab", "$", "Z"}};
+  for (auto fn : {&ReplaceRegexKeysLiteral, &ReplaceRegexKeysFast}) {
+    Result r = RunWith(fn, "abc ab1 ab2 ab", items);
+    EXPECT_EQ(r.text, "abc X1 Y2 Z");
+    EXPECT_EQ(r.found, std::vector<bool>({true, true, true}));
+  }
+  // A top-level alternation makes the pattern match without the key.
+  for (auto fn : {&ReplaceRegexKeysLiteral, &ReplaceRegexKeysFast}) {
+    Result r = RunWith(fn, "q-'zzz", {{"key", "\"|'", "K"}});
+    EXPECT_EQ(r.text, "q-Kz");
+  }
+  // A right pattern that needs text far beyond the place.
+  std::string far = "k=" + std::string(5000, 'a') + "END";
+  for (auto fn : {&ReplaceRegexKeysLiteral, &ReplaceRegexKeysFast}) {
+    Result r = RunWith(fn, "k=a$" + far, {{"k=", "a+END", "K="}});
+    EXPECT_EQ(r.text, "k=a$K=" + far.substr(2));
+  }
+}
+
+TEST(RegexKeySearch, InvalidPatternStopsAtItsLine) {
+  // A right pattern that does not compile, and a key too large for PCRE2
+  // once quoted into the pattern.
+  const std::string huge(70000, 'a');
+  for (const std::string& bad : {std::string("("), std::string("a")}) {
+    const std::vector<TRegexKeyItem> items = {
+        {"a", "", "b"}, bad == "(" ? TRegexKeyItem{"a", "(", "c"} : TRegexKeyItem{huge, "", "c"}, {"a", "", "d"}};
+    const std::string text = "aaa" + huge;
+    Result lit = RunWith(&ReplaceRegexKeysLiteral, text, items);
+    Result fast = RunWith(&ReplaceRegexKeysFast, text, items);
+    EXPECT_EQ(lit.found, std::vector<bool>({true}));
+    EXPECT_FALSE(lit.error.empty());
+    EXPECT_TRUE(lit.text == text);
+    EXPECT_EQ(fast.found, lit.found);
+    EXPECT_EQ(fast.error, lit.error);
+    EXPECT_TRUE(fast.text == lit.text);
+  }
+}
+
+std::string RandStr(std::mt19937& rng, const std::string& alphabet, size_t minLen, size_t maxLen) {
+  std::string s(std::uniform_int_distribution<size_t>(minLen, maxLen)(rng), ' ');
+  for (char& c : s) c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
+  return s;
+}
+
+size_t Pick(std::mt19937& rng, size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); }
+
+std::string SubOf(std::mt19937& rng, const std::string& s, size_t maxLen) {
+  if (s.empty()) return "";
+  size_t a = Pick(rng, s.size());
+  return s.substr(a, 1 + Pick(rng, std::min(maxLen, s.size() - a)));
+}
+
+// Right patterns over the alphabet "ab\"\n": look-arounds, anchors, lazy
+// runs, classes, one that reaches far, and some that are not independent
+// tails (or do not compile) so that the whole-text search serves.
+const std::vector<std::string> kRights = {
+    "",        "\"",        "b",          "(?=a)",     "a+?b",       "[ab]\"",   ".",
+    "$",       "^a",        "\\b",        "(?<=a)",    "(?<!b)a",    "(?!a)",    "\\z",
+    "(?i)A",   ".*?\"",     "\\n",        "(a|b)\"",   "a*+b",       "(?=.*\")", "[^a]{2}",
+    "a|b",     "*",         "?\"",        "(?<=\"a)b", "b(?=[ab]*$)", "[^\n]*+\\z", "(?=[^\n]*+\n)"};
+
+TEST(RegexKeySearchRandom, SameAsLiteralLoop) {
+  std::mt19937 rng(4711);
+  size_t created = 0, destroyed = 0, found = 0, lines = 0;
+  for (int c = 0; c < 3000; ++c) {
+    const bool big = c % 10 == 9;
+    const std::string alpha = c % 2 || big ? "ab\"" : "ab\"\n";
+    std::string text = RandStr(rng, alpha, 0, big ? 3000 : 50);
+    // Long texts get one line break: the patterns that look for it or for
+    // the end of the text decide only with the text far from the place.
+    if (big && !text.empty()) text.insert(Pick(rng, text.size()), "\n");
+    std::string cur = text;
+    std::vector<TRegexKeyItem> items;
+    std::vector<std::string> keys;
+    for (size_t i = 0, n = Pick(rng, 20); i < n; ++i) {
+      TRegexKeyItem it;
+      switch (Pick(rng, 4)) {
+        case 0:
+        case 1:
+          it.key = SubOf(rng, cur, big ? 12 : 3);
+          break;
+        case 2:
+          if (!keys.empty()) {
+            it.key = keys[Pick(rng, keys.size())];
+            break;
+          }
+          [[fallthrough]];
+        default:
+          it.key = RandStr(rng, alpha, 0, 3);
+      }
+      it.rightPattern = kRights[Pick(rng, kRights.size())];
+      switch (Pick(rng, 4)) {
+        case 0:
+          it.replacement = it.key;
+          break;
+        case 1:
+          if (!keys.empty()) it.replacement = RandStr(rng, alpha, 0, 1) + keys[Pick(rng, keys.size())];
+          break;
+        default:
+          it.replacement = RandStr(rng, alpha, 0, big ? 40 : 4);
+      }
+      if (!it.key.empty()) keys.push_back(it.key);
+      // Tally what the literal loop does with this line alone.
+      const std::string before = cur;
+      Result one = RunWith(&ReplaceRegexKeysLiteral, cur, {it});
+      if (one.error.empty()) {
+        Result inOrig = RunWith(&ReplaceRegexKeysLiteral, text, {it});
+        ++lines;
+        found += one.found[0];
+        if (one.found[0] && !inOrig.found[0]) ++created;
+        if (!one.found[0] && inOrig.found[0]) ++destroyed;
+        cur = one.text;
+      }
+      items.push_back(it);
+    }
+    Result lit = RunWith(&ReplaceRegexKeysLiteral, text, items);
+    Result fast = RunWith(&ReplaceRegexKeysFast, text, items);
+    if (lit.text != fast.text || lit.found != fast.found || lit.warnings != fast.warnings || lit.error != fast.error) {
+      std::string d = "case " + std::to_string(c) + " text=\"" + text + "\"";
+      for (const TRegexKeyItem& it : items)
+        d += " {\"" + it.key + "\",\"" + it.rightPattern + "\",\"" + it.replacement + "\"}";
+      FAIL() << d << "\nliteral: \"" << lit.text << "\" " << lit.error << "\nfast:    \"" << fast.text << "\" "
+             << fast.error;
+    }
+  }
+  EXPECT_GT(created, lines / 50) << "found " << found << " of " << lines;
+  EXPECT_GT(destroyed, lines / 50) << "found " << found << " of " << lines;
+}
+
+}  // namespace
