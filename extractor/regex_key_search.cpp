@@ -3,8 +3,9 @@
 // The quoted key is a literal, so where the right pattern is an independent
 // tail (IsIndependentTail) the first match of the whole pattern starts at the
 // first occurrence of the key after which the right pattern matches, anchored.
-// The tracked text lists the key's occurrences in text order; each is
-// confirmed with the right pattern, compiled once per distinct pattern and
+// The tracked text lists the occurrences of the key, followed by the literal
+// bytes that every match of the right pattern begins with, in text order;
+// each is confirmed with the right pattern, compiled once per distinct pattern and
 // run on a window of the current text around the place. The window grows
 // while PCRE2's hard partial matching says that more text could change the
 // result, so every confirmation equals a match on the whole text. A line
@@ -130,6 +131,46 @@ bool IsIndependentTail(std::string_view r) {
   return depth == 0 && !inClass;
 }
 
+std::string LiteralHead(std::string_view r) {
+  const size_t n = r.size();
+  size_t i = 0;
+  const bool ahead = r.substr(0, 3) == "(?=";
+  if (ahead) i = 3;
+  std::string out;
+  while (i < n) {
+    const char c = r[i];
+    char lit = 0;
+    size_t next = i + 1;
+    if (c == '\\') {
+      if (i + 1 >= n) break;
+      const char d = r[i + 1];
+      const bool alnum = (d >= '0' && d <= '9') || (d >= 'a' && d <= 'z') || (d >= 'A' && d <= 'Z');
+      if (!alnum) {
+        lit = d;
+      } else if (d == 'n') {
+        lit = '\n';
+      } else if (d == 'r') {
+        lit = '\r';
+      } else if (d == 't') {
+        lit = '\t';
+      } else {
+        break;
+      }
+      next = i + 2;
+    } else if (std::strchr(".^$|()[]{}*+?#", c) != nullptr || c == 0) {
+      break;
+    } else {
+      lit = c;
+    }
+    if (next < n && std::strchr("*+?{", r[next]) != nullptr) break;  // quantified
+    out.push_back(lit);
+    i = next;
+  }
+  // A look-ahead counts only when it holds nothing but the literal.
+  if (ahead && (i >= n || r[i] != ')')) return "";
+  return out;
+}
+
 namespace {
 
 // PCRE2 handles shared by the compiled right patterns.
@@ -204,6 +245,7 @@ class RightPattern {
     uint32_t behind = 0;
     pcre2_pattern_info(code_, PCRE2_INFO_MAXLOOKBEHIND, &behind);
     behind_ = behind;
+    head_ = LiteralHead(pattern);
     if (!data_) throw std::bad_alloc();
   }
   ~RightPattern() {
@@ -215,6 +257,8 @@ class RightPattern {
 
   // Usable for the candidate search.
   bool Ok() const { return code_ != nullptr; }
+  // The literal bytes every match begins with.
+  const std::string& Head() const { return head_; }
 
   // Does the pattern match anchored at position `at` of the live text?
   Outcome MatchAt(const TrackedText& live, uint64_t at, std::string& window) const {
@@ -222,7 +266,7 @@ class RightPattern {
     // Bytes before `at` for look-behinds, \b and the line-start tests.
     const uint64_t before = std::min<uint64_t>(at, behind_ + 16);
     const uint64_t from = at - before;
-    for (uint64_t ahead = 512;; ahead *= 4) {
+    for (uint64_t ahead = 64;; ahead *= 4) {
       window.clear();
       live.AppendRange(from, before + ahead, window);
       const bool whole = from + window.size() >= total;
@@ -245,6 +289,7 @@ class RightPattern {
   pcre2_code* code_ = nullptr;
   pcre2_match_data* data_ = nullptr;
   uint64_t behind_ = 0;
+  std::string head_;
 };
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
@@ -255,12 +300,15 @@ void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& i
                           const TRegexLineReport& report) {
   const size_t n = items.size();
   MatchEnv env;
-  // Distinct right patterns, compiled once; distinct keys of the lines that
-  // can use the candidate search.
+  // Distinct right patterns, compiled once; distinct searches of the lines
+  // that can use the candidate search.
   std::map<std::string, std::unique_ptr<RightPattern>> rights;
   std::vector<const RightPattern*> right(n, nullptr);
   std::unordered_map<std::string_view, uint32_t> keyIds;
   std::vector<TrackedText::Pattern> pats;
+  // What the candidate search looks for: the key and the literal bytes that
+  // every match of the right pattern begins with.
+  std::vector<std::string> searches(n);
   std::vector<uint32_t> keyPat(n, kNone);
   for (size_t i = 0; i < n; ++i) {
     const TRegexKeyItem& item = items[i];
@@ -275,8 +323,12 @@ void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& i
         !Compiles(env, QuoteRegexText(item.key) + item.rightPattern))
       continue;
     right[i] = it->second.get();
-    auto [k, inserted] = keyIds.emplace(item.key, static_cast<uint32_t>(pats.size()));
-    if (inserted) pats.push_back(TrackedText::Pattern{item.key, 0, false});
+    searches[i] = item.key + right[i]->Head();
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (right[i] == nullptr) continue;
+    auto [k, inserted] = keyIds.emplace(searches[i], static_cast<uint32_t>(pats.size()));
+    if (inserted) pats.push_back(TrackedText::Pattern{searches[i], 0, false});
     ++pats[k->second].uses;
     keyPat[i] = k->second;
   }

@@ -35,3 +35,9 @@ void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& i
 // quantifier, no backtracking verbs, no \K, \G, recursion into the whole
 // pattern or extended-mode comments. Errs on the side of false.
 bool IsIndependentTail(std::string_view rightPattern);
+
+// The literal bytes that every match of an independent-tail right pattern
+// begins with (possibly none): plain and escaped characters up to the first
+// syntax or quantified character, or the whole content of a leading
+// look-ahead that holds nothing else.
+std::string LiteralHead(std::string_view rightPattern);

@@ -59,7 +59,9 @@ std::vector<bool> ReplaceAllKeysFast(std::string& text, const std::vector<TRepla
   for (size_t i = 0; i < n; ++i) {
     const TReplaceItem& item = items[i];
     if (item.search.empty()) continue;
-    searchPat[i] = set.Add(item.search, false);
+    // Replace-alls destroy occurrences in bulk: every occurrence is
+    // collected in the first pass rather than searched for again later.
+    searchPat[i] = set.Add(item.search, true);
     std::string_view key = std::string_view(item.search).substr(0, std::min(item.keyLen, item.search.size()));
     if (!key.empty() && key != item.replacement) keyPat[i] = set.Add(key, true);
   }

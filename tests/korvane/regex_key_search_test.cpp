@@ -49,6 +49,16 @@ TEST(RegexKeySearch, IndependentTails) {
   for (const auto& [pattern, want] : cases) EXPECT_EQ(IsIndependentTail(pattern), want) << pattern;
 }
 
+TEST(RegexKeySearch, LiteralHeads) {
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {"</t>", "</t>"}, {"\"", "\""},     {"(?=\")", "\""}, {"(?=\")x", "\""}, {"ab+", "a"},
+      {"ab?", "a"},      {"ab{2}", "a"}, {"a.b", "a"},     {"\\.\\r\\n", ".\r\n"},
+      {"a\\d", "a"},     {"(?=a|b)", ""}, {"(?=ab+)", ""},  {"(?i)a", ""},      {"a(b|c)", "a"},
+      {"[a]", ""},       {"", ""},      {"a$", "a"},      {"\\Qa\\E", ""},
+  };
+  for (const auto& [pattern, want] : cases) EXPECT_EQ(LiteralHead(pattern), want) << pattern;
+}
+
 TEST(RegexKeySearch, FirstMatchWithRightPattern) {
   // The first "ab" is not followed by a digit; the second is.
   const std::vector<TRegexKeyItem> items = {{"ab", "[0-9]", "X"}, {"ab", "[0-9]", "Y"}, {"ab", "$", "Z"}};
@@ -110,7 +120,8 @@ const std::vector<std::string> kRights = {
     "",        "\"",        "b",          "(?=a)",     "a+?b",       "[ab]\"",   ".",
     "$",       "^a",        "\\b",        "(?<=a)",    "(?<!b)a",    "(?!a)",    "\\z",
     "(?i)A",   ".*?\"",     "\\n",        "(a|b)\"",   "a*+b",       "(?=.*\")", "[^a]{2}",
-    "a|b",     "*",         "?\"",        "(?<=\"a)b", "b(?=[ab]*$)", "[^\n]*+\\z", "(?=[^\n]*+\n)"};
+    "a|b",     "*",         "?\"",        "(?<=\"a)b", "b(?=[ab]*$)", "[^\n]*+\\z", "(?=[^\n]*+\n)",
+    "ab\"?",   "(?=\"a)",  "\\\"\\n"};
 
 TEST(RegexKeySearchRandom, SameAsLiteralLoop) {
   std::mt19937 rng(4711);
