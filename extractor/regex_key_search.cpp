@@ -304,12 +304,12 @@ void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& i
   // that can use the candidate search.
   std::map<std::string, std::unique_ptr<RightPattern>> rights;
   std::vector<const RightPattern*> right(n, nullptr);
-  std::unordered_map<std::string_view, uint32_t> keyIds;
+  std::unordered_map<std::string_view, uint32_t> searchIds;
   std::vector<TrackedText::Pattern> pats;
   // What the candidate search looks for: the key and the literal bytes that
   // every match of the right pattern begins with.
   std::vector<std::string> searches(n);
-  std::vector<uint32_t> keyPat(n, kNone);
+  std::vector<uint32_t> searchPat(n, kNone);
   for (size_t i = 0; i < n; ++i) {
     const TRegexKeyItem& item = items[i];
     if (item.key.empty()) continue;
@@ -327,16 +327,16 @@ void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& i
   }
   for (size_t i = 0; i < n; ++i) {
     if (right[i] == nullptr) continue;
-    auto [k, inserted] = keyIds.emplace(searches[i], static_cast<uint32_t>(pats.size()));
+    auto [k, inserted] = searchIds.emplace(searches[i], static_cast<uint32_t>(pats.size()));
     if (inserted) pats.push_back(TrackedText::Pattern{searches[i], 0, false});
     ++pats[k->second].uses;
-    keyPat[i] = k->second;
+    searchPat[i] = k->second;
   }
   TrackedText live(text, pats);
   std::string window, whole, warning;
   for (size_t i = 0; i < n; ++i) {
     const TRegexKeyItem& item = items[i];
-    const uint32_t kp = keyPat[i];
+    const uint32_t kp = searchPat[i];
     bool found = false;
     bool fallback = kp == kNone;
     uint64_t pos = 0;
@@ -365,7 +365,7 @@ void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& i
         whole = live.Text();
         const size_t p = SearchWhole(whole, item, warning);
         found = p != 0;
-        pos = p - (found ? 1 : 0);
+        if (found) pos = p - 1;
       }
     }
     if (found) live.Replace(pos, item.key.size(), item.replacement);
