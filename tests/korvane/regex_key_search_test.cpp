@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "extractor/perlregex.h"
+#include "tests/support/testutil.h"
 
 namespace {
 
@@ -99,20 +99,6 @@ TEST(RegexKeySearch, InvalidPatternStopsAtItsLine) {
   }
 }
 
-std::string RandStr(std::mt19937& rng, const std::string& alphabet, size_t minLen, size_t maxLen) {
-  std::string s(std::uniform_int_distribution<size_t>(minLen, maxLen)(rng), ' ');
-  for (char& c : s) c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
-  return s;
-}
-
-size_t Pick(std::mt19937& rng, size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); }
-
-std::string SubOf(std::mt19937& rng, const std::string& s, size_t maxLen) {
-  if (s.empty()) return "";
-  size_t a = Pick(rng, s.size());
-  return s.substr(a, 1 + Pick(rng, std::min(maxLen, s.size() - a)));
-}
-
 // Right patterns over the alphabet "ab\"\n": look-arounds, anchors, lazy
 // runs, classes, one that reaches far, and some that are not independent
 // tails (or do not compile) so that the whole-text search serves.
@@ -129,39 +115,39 @@ TEST(RegexKeySearchRandom, SameAsLiteralLoop) {
   for (int c = 0; c < 3000; ++c) {
     const bool big = c % 10 == 9;
     const std::string alpha = c % 2 || big ? "ab\"" : "ab\"\n";
-    std::string text = RandStr(rng, alpha, 0, big ? 3000 : 50);
+    std::string text = RandomString(rng, alpha, 0, big ? 3000 : 50);
     // Long texts get one line break: the patterns that look for it or for
     // the end of the text decide only with the text far from the place.
-    if (big && !text.empty()) text.insert(Pick(rng, text.size()), "\n");
+    if (big && !text.empty()) text.insert(RandomIndex(rng, text.size()), "\n");
     std::string cur = text;
     std::vector<TRegexKeyItem> items;
     std::vector<std::string> keys;
-    for (size_t i = 0, n = Pick(rng, 20); i < n; ++i) {
+    for (size_t i = 0, n = RandomIndex(rng, 20); i < n; ++i) {
       TRegexKeyItem it;
-      switch (Pick(rng, 4)) {
+      switch (RandomIndex(rng, 4)) {
         case 0:
         case 1:
-          it.key = SubOf(rng, cur, big ? 12 : 3);
+          it.key = RandomPiece(rng, cur, big ? 12 : 3);
           break;
         case 2:
           if (!keys.empty()) {
-            it.key = keys[Pick(rng, keys.size())];
+            it.key = keys[RandomIndex(rng, keys.size())];
             break;
           }
           [[fallthrough]];
         default:
-          it.key = RandStr(rng, alpha, 0, 3);
+          it.key = RandomString(rng, alpha, 0, 3);
       }
-      it.rightPattern = kRights[Pick(rng, kRights.size())];
-      switch (Pick(rng, 4)) {
+      it.rightPattern = kRights[RandomIndex(rng, kRights.size())];
+      switch (RandomIndex(rng, 4)) {
         case 0:
           it.replacement = it.key;
           break;
         case 1:
-          if (!keys.empty()) it.replacement = RandStr(rng, alpha, 0, 1) + keys[Pick(rng, keys.size())];
+          if (!keys.empty()) it.replacement = RandomString(rng, alpha, 0, 1) + keys[RandomIndex(rng, keys.size())];
           break;
         default:
-          it.replacement = RandStr(rng, alpha, 0, big ? 40 : 4);
+          it.replacement = RandomString(rng, alpha, 0, big ? 40 : 4);
       }
       if (!it.key.empty()) keys.push_back(it.key);
       // Tally what the literal loop does with this line alone.

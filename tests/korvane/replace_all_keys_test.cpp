@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/testutil.h"
+
 namespace {
 
 using Fn = std::vector<bool> (*)(std::string&, const std::vector<TReplaceItem>&);
@@ -62,20 +64,6 @@ INSTANTIATE_TEST_SUITE_P(Forms, AllKeysForms,
                          ::testing::Values(Form{"Literal", &ReplaceAllKeysLiteral}, Form{"Fast", &ReplaceAllKeysFast}),
                          [](const ::testing::TestParamInfo<Form>& info) { return std::string(info.param.name); });
 
-std::string RandStr(std::mt19937& rng, const std::string& alphabet, size_t minLen, size_t maxLen) {
-  std::string s(std::uniform_int_distribution<size_t>(minLen, maxLen)(rng), ' ');
-  for (char& c : s) c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
-  return s;
-}
-
-size_t Pick(std::mt19937& rng, size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); }
-
-std::string SubOf(std::mt19937& rng, const std::string& s, size_t maxLen) {
-  if (s.empty()) return "";
-  size_t a = Pick(rng, s.size());
-  return s.substr(a, 1 + Pick(rng, std::min(maxLen, s.size() - a)));
-}
-
 // Keys drawn from the text as the literal loop has changed it so far (so
 // most lines are found), from short overlapping runs, and repeated; rights
 // that are often empty; replacements that hold keys or parts of them.
@@ -85,43 +73,43 @@ TEST(ReplaceAllKeysRandom, SameAsLiteralLoop) {
   for (int c = 0; c < 5000; ++c) {
     const bool longKeys = c % 5 == 4;  // over the 8-byte anchor length
     const std::string alpha = c % 3 == 0 ? "ab" : (c % 3 == 1 ? "abc" : "ab\"=");
-    const std::string text = RandStr(rng, alpha, 0, longKeys ? 600 : 60);
+    const std::string text = RandomString(rng, alpha, 0, longKeys ? 600 : 60);
     const size_t maxKey = longKeys ? 24 : 4;
     std::string cur = text;
     std::vector<TReplaceItem> items;
     std::vector<std::string> keys;
-    for (size_t i = 0, n = Pick(rng, 20); i < n; ++i) {
+    for (size_t i = 0, n = RandomIndex(rng, 20); i < n; ++i) {
       std::string key;
-      switch (Pick(rng, 5)) {
+      switch (RandomIndex(rng, 5)) {
         case 0:
         case 1:
-          key = SubOf(rng, cur, maxKey);
+          key = RandomPiece(rng, cur, maxKey);
           break;
         case 2:
           if (!keys.empty()) {
-            key = keys[Pick(rng, keys.size())];
+            key = keys[RandomIndex(rng, keys.size())];
             break;
           }
           [[fallthrough]];
         default:
-          key = RandStr(rng, alpha, 0, maxKey);
+          key = RandomString(rng, alpha, 0, maxKey);
       }
-      std::string right = Pick(rng, 2) ? "" : RandStr(rng, alpha, 1, 2);
+      std::string right = RandomIndex(rng, 2) ? "" : RandomString(rng, alpha, 1, 2);
       std::string rep;
-      switch (Pick(rng, 6)) {
+      switch (RandomIndex(rng, 6)) {
         case 0:
           rep = key;
           break;
         case 1:
           break;
         case 2:
-          if (!keys.empty()) rep = RandStr(rng, alpha, 0, 1) + keys[Pick(rng, keys.size())] + RandStr(rng, alpha, 0, 1);
+          if (!keys.empty()) rep = RandomString(rng, alpha, 0, 1) + keys[RandomIndex(rng, keys.size())] + RandomString(rng, alpha, 0, 1);
           break;
         case 3:
-          rep = key.substr(Pick(rng, key.size() + 1)) + key.substr(0, Pick(rng, key.size() + 1));
+          rep = key.substr(RandomIndex(rng, key.size() + 1)) + key.substr(0, RandomIndex(rng, key.size() + 1));
           break;
         default:
-          rep = RandStr(rng, alpha, 0, longKeys ? 30 : 4);
+          rep = RandomString(rng, alpha, 0, longKeys ? 30 : 4);
       }
       TReplaceItem it{key + right, key.size(), rep};
       if (!key.empty()) keys.push_back(key);
