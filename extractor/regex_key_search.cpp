@@ -26,6 +26,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "common/strutil.h"
 #include "extractor/convert.h"
 #include "extractor/extract.h"
 #include "extractor/regexsearch.h"
@@ -48,12 +49,19 @@ size_t SearchWhole(const std::string& text, const TRegexKeyItem& item, std::stri
 }  // namespace
 
 void ReplaceRegexKeysLiteral(std::string& text, const std::vector<TRegexKeyItem>& items,
-                             const TRegexLineReport& report) {
+                             const TRegexLineReport& report, TRegexKeyEdit edit) {
   std::string work = text;
   std::string warning;
   for (size_t i = 0; i < items.size(); ++i) {
-    const size_t p = SearchWhole(work, items[i], warning);
-    if (p != 0) work.replace(p - 1, items[i].key.size(), items[i].replacement);
+    const TRegexKeyItem& item = items[i];
+    const size_t p = SearchWhole(work, item, warning);
+    if (p != 0) {
+      if (edit == TRegexKeyEdit::kFirstPlace) {
+        work.replace(p - 1, item.key.size(), item.replacement);
+      } else if (item.key != item.replacement) {
+        ReplaceAllInPlace(work, item.key, item.replacement);
+      }
+    }
     report(i, p != 0, warning);
   }
   text.swap(work);
@@ -297,7 +305,8 @@ constexpr uint32_t kNone = 0xFFFFFFFFu;
 }  // namespace
 
 void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& items,
-                          const TRegexLineReport& report) {
+                          const TRegexLineReport& report, TRegexKeyEdit edit) {
+  const bool every = edit == TRegexKeyEdit::kEveryKey;
   const size_t n = items.size();
   MatchEnv env;
   // Distinct right patterns, compiled once; distinct searches of the lines
@@ -325,12 +334,18 @@ void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& i
     right[i] = it->second.get();
     searches[i] = item.key + right[i]->Head();
   }
-  for (size_t i = 0; i < n; ++i) {
-    if (right[i] == nullptr) continue;
-    auto [k, inserted] = searchIds.emplace(searches[i], static_cast<uint32_t>(pats.size()));
-    if (inserted) pats.push_back(TrackedText::Pattern{searches[i], 0, false});
+  // With "-d" every occurrence of a search or a key is collected up front:
+  // replace-alls destroy them in bulk.
+  auto add = [&](std::string_view s) {
+    auto [k, inserted] = searchIds.emplace(s, static_cast<uint32_t>(pats.size()));
+    if (inserted) pats.push_back(TrackedText::Pattern{s, 0, every});
     ++pats[k->second].uses;
-    searchPat[i] = k->second;
+    return k->second;
+  };
+  std::vector<uint32_t> keyPat(n, kNone);
+  for (size_t i = 0; i < n; ++i) {
+    if (right[i] != nullptr) searchPat[i] = add(searches[i]);
+    if (every && !items[i].key.empty() && items[i].key != items[i].replacement) keyPat[i] = add(items[i].key);
   }
   TrackedText live(text, pats);
   std::string window, whole, warning;
@@ -368,7 +383,15 @@ void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& i
         if (found) pos = p - 1;
       }
     }
-    if (found) live.Replace(pos, item.key.size(), item.replacement);
+    if (every) {
+      if (keyPat[i] != kNone) {
+        live.Use(keyPat[i]);
+        if (found) live.ReplaceAll(keyPat[i], item.replacement);
+        live.Forget(keyPat[i]);
+      }
+    } else if (found) {
+      live.Replace(pos, item.key.size(), item.replacement);
+    }
     if (kp != kNone) live.Forget(kp);
     report(i, found, warning);
   }

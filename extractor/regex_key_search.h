@@ -1,9 +1,10 @@
 // The replacement mode "-rep_reg" (without "-b"): for each line in order, the
-// first match of the quoted key followed by the line's right pattern, searched
-// from the start of the data text as changed so far, has the key's length of
-// bytes replaced by the translation. Two forms that give the same bytes and
-// console lines: the plain loop, kept as the reference, and a near-linear one
-// built on the tracked text.
+// first match of the quoted key followed by the line's right pattern is
+// searched from the start of the data text as changed so far. When there is
+// one, the key's length of bytes there is replaced by the translation, or,
+// with "-d", every occurrence of the key (left to right, non-overlapping).
+// Two forms that give the same bytes and console lines: the plain loop, kept
+// as the reference, and a near-linear one built on the tracked text.
 #pragma once
 #include <cstddef>
 #include <functional>
@@ -21,12 +22,18 @@ struct TRegexKeyItem {
 // (empty when none).
 using TRegexLineReport = std::function<void(size_t line, bool found, const std::string& warning)>;
 
+// What a found line changes.
+enum class TRegexKeyEdit {
+  kFirstPlace,  // the key's length of bytes at the match
+  kEveryKey,    // every occurrence of the key ("-d")
+};
+
 // Both raise the matcher's error for a pattern that does not compile, after
 // reporting the lines before it; the text is then left as it was.
 void ReplaceRegexKeysLiteral(std::string& text, const std::vector<TRegexKeyItem>& items,
-                             const TRegexLineReport& report);
+                             const TRegexLineReport& report, TRegexKeyEdit edit = TRegexKeyEdit::kFirstPlace);
 void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& items,
-                          const TRegexLineReport& report);
+                          const TRegexLineReport& report, TRegexKeyEdit edit = TRegexKeyEdit::kFirstPlace);
 
 // True when every match of (quoted key) + rightPattern, for any non-empty
 // key, is the key followed by a match of rightPattern on its own, anchored

@@ -60,8 +60,9 @@ class TReplacer {
   }
   // Converts every line, then runs them all through one sequential engine.
   void RunSequential(std::vector<bool> (*engine)(std::string&, const std::vector<TReplaceItem>&));
-  // "-rep_reg" without "-b" and "-d": converts every line, then searches and
-  // replaces them in order on the tracked text.
+  // "-rep_reg" without "-b" (or with "-d", which leaves the search start at
+  // 1): converts every line, then searches and replaces them in order on the
+  // tracked text.
   void RunRegexKeys();
   void RunLineByLine();
   void WriteResult();
@@ -172,7 +173,8 @@ void TReplacer::RunRegexKeys() {
   };
   auto run = [&] {
     try {
-      ReplaceRegexKeysFast(data_.text, items, report);
+      ReplaceRegexKeysFast(data_.text, items, report,
+                           p_.d ? TRegexKeyEdit::kEveryKey : TRegexKeyEdit::kFirstPlace);
     } catch (...) {
       // The failing line's conversion messages come before its error, as in
       // a line-by-line run.
@@ -289,7 +291,7 @@ void TReplacer::Run() {
       // "-d" leaves search start and write cursor at 1, so "-b" adds nothing.
       RunSequential(&ReplaceAllKeysFast);
       out_.swap(data_.text);
-    } else if (p_.rep_reg && !p_.b && !p_.d) {
+    } else if (p_.rep_reg && (p_.d || !p_.b)) {
       RunRegexKeys();
       out_.swap(data_.text);
     } else {

@@ -1,10 +1,7 @@
 // The "-d" replacement. The fast form asks the tracked text, per line, for the
-// first occurrence of key and right part (does it occur at all?) and then for
-// every occurrence of the key in text order. Of these it keeps, left to right,
-// each one that starts at or after the end of the last kept one, exactly like
-// a replace-all scan of the text as it stands before the line, and applies the
-// edits from right to left so that the positions of the others stay valid.
-// The tracked text then finds what the edits created for later lines.
+// first occurrence of key and right part (does it occur at all?) and then
+// replaces the key as a replace-all scan of the text as it stands would. The
+// tracked text then finds what the edits created for later lines.
 #include "extractor/replace_all_keys.h"
 
 #include <algorithm>
@@ -69,7 +66,6 @@ std::vector<bool> ReplaceAllKeysFast(std::string& text, const std::vector<TRepla
   std::string out;
   {
     TrackedText live(text, set.Patterns());
-    std::vector<uint64_t> places;
     for (size_t i = 0; i < n; ++i) {
       const uint32_t sp = searchPat[i], kp = keyPat[i];
       if (sp == kNone) continue;
@@ -78,15 +74,7 @@ std::vector<bool> ReplaceAllKeysFast(std::string& text, const std::vector<TRepla
       uint64_t pos = 0;
       if (live.First(sp, pos)) {
         found[i] = true;
-        if (kp != kNone) {
-          const uint64_t len = set.Patterns()[kp].bytes.size();
-          places.clear();
-          live.ForEach(kp, [&](uint64_t at) {
-            if (places.empty() || at >= places.back() + len) places.push_back(at);
-            return true;
-          });
-          for (size_t j = places.size(); j-- > 0;) live.Replace(places[j], len, items[i].replacement);
-        }
+        if (kp != kNone) live.ReplaceAll(kp, items[i].replacement);
       }
       live.Forget(sp);
       if (kp != kNone) live.Forget(kp);

@@ -1274,6 +1274,7 @@ struct TrackedText::Impl {
   std::vector<OrigList> orig_;
   std::vector<std::vector<Ident>> heaps_;
   std::vector<Ident> taken_;
+  std::vector<uint64_t> places_;  // scratch of ReplaceAll
   BitSet dirtyByte_;
   BitSet dirtyGap_;
   std::vector<std::string_view> sources_;
@@ -1291,6 +1292,20 @@ void TrackedText::Forget(uint32_t k) { impl_->Forget(k); }
 bool TrackedText::First(uint32_t k, uint64_t& pos) { return impl_->FindFirst(k, pos); }
 void TrackedText::ForEachImpl(uint32_t k, VisitFn fn, void* ctx) { impl_->ForEach(k, fn, ctx); }
 bool TrackedText::Replace(uint64_t pos, uint64_t len, std::string_view bytes) { return impl_->Replace(pos, len, bytes); }
+bool TrackedText::ReplaceAll(uint32_t k, std::string_view bytes) {
+  // The places are chosen on the text as it stands and replaced from the
+  // right, so that the positions of the others stay valid.
+  const uint64_t len = impl_->pats_[k].size();
+  std::vector<uint64_t>& places = impl_->places_;
+  places.clear();
+  ForEach(k, [&](uint64_t at) {
+    if (places.empty() || at >= places.back() + len) places.push_back(at);
+    return true;
+  });
+  bool changed = false;
+  for (size_t j = places.size(); j-- > 0;) changed = Replace(places[j], len, bytes) || changed;
+  return changed;
+}
 uint64_t TrackedText::Size() const { return impl_->Size(); }
 void TrackedText::AppendRange(uint64_t pos, uint64_t n, std::string& out) const { impl_->AppendRange(pos, n, out); }
 bool TrackedText::Changed() const { return impl_->changed_; }

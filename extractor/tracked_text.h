@@ -49,6 +49,11 @@ class TrackedText {
   // Returns false when the text stays the same.
   bool Replace(uint64_t pos, uint64_t len, std::string_view bytes);
 
+  // Replaces the occurrences of pattern k that a replace-all scan of the
+  // current text takes (left to right, each starting at or after the end of
+  // the last one) by bytes. Returns false when the text stays the same.
+  bool ReplaceAll(uint32_t k, std::string_view bytes);
+
   uint64_t Size() const;
   // Appends the bytes [pos, pos + n) of the current text (cut at its end).
   void AppendRange(uint64_t pos, uint64_t n, std::string& out) const;

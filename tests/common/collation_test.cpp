@@ -51,8 +51,12 @@ TEST(Collation, SortKeysAgreeWithCompare) {
     AppendCaselessOrderKey(a, oa);
     AppendCaselessOrderKey(b, ob);
     const int c = CompareLines(a, b, false);
-    if (oa != ob) ASSERT_EQ(Sgn(c), Sgn(oa.compare(ob))) << a << " / " << b;
-    if (c == 0) ASSERT_EQ(oa, ob) << a << " / " << b;
+    if (oa != ob) {
+      ASSERT_EQ(Sgn(c), Sgn(oa.compare(ob))) << a << " / " << b;
+    }
+    if (c == 0) {
+      ASSERT_EQ(oa, ob) << a << " / " << b;
+    }
   }
 }
 
