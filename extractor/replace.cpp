@@ -64,7 +64,9 @@ class TReplacer {
   // 1): converts every line, then searches and replaces them in order on the
   // tracked text.
   void RunRegexKeys();
-  void RunLineByLine();
+  // "-b" without "-d": line by line, each search onward from the end of the
+  // last place, the output written in order.
+  void RunStreamed();
   void WriteResult();
 
   const TParametrs& p_;
@@ -196,10 +198,10 @@ void TReplacer::RunRegexKeys() {
   run();
 }
 
-void TReplacer::RunLineByLine() {
+void TReplacer::RunStreamed() {
   const size_t n = ex_.lines.size();
-  size_t searchStart = 1;  // "-b": next search from here
-  size_t cursor = 1;       // "-b": first byte not yet written
+  size_t searchStart = 1;  // next search from here
+  size_t cursor = 1;       // first byte not yet written
   std::string& text = data_.text;
   for (current_ = 0; current_ < n; ++current_) {
     TPrepared line = Prepare(current_);
@@ -211,38 +213,27 @@ void TReplacer::RunLineByLine() {
       if (!pattern.empty()) {
         int64_t off = 0;
         std::string searchError;
-        RegexFindFrom(pattern, text, off, p_.b ? static_cast<int64_t>(searchStart) : 0, &searchError);
+        RegexFindFrom(pattern, text, off, static_cast<int64_t>(searchStart), &searchError);
         if (!searchError.empty()) ConsoleLine(SearchErrorWarning(pattern, searchError));
         pos = static_cast<size_t>(off);
       }
     } else {
-      pos = FindBytes(text, line.key + item.right_text, p_.b ? searchStart : 1);
+      pos = FindBytes(text, line.key + item.right_text, searchStart);
     }
     if (pos == 0) {
       Miss(line.key);
       continue;
     }
-    if (p_.d) {
-      // An unchanged line would rewrite the whole text to the same bytes.
-      if (line.key != line.replacement) ReplaceAllInPlace(text, line.key, line.replacement);
-    } else if (p_.b) {
-      if (line.key.size() == line.replacement.size()) {
-        if (!line.key.empty()) std::memcpy(&text[pos - 1], line.replacement.data(), line.replacement.size());
-      } else {
-        out_.append(text, cursor - 1, pos - cursor);
-        out_ += line.replacement;
-        cursor = pos + line.key.size();
-      }
-      searchStart = pos + line.key.size();
+    if (line.key.size() == line.replacement.size()) {
+      if (!line.key.empty()) std::memcpy(&text[pos - 1], line.replacement.data(), line.replacement.size());
     } else {
-      text.replace(pos - 1, line.key.size(), line.replacement);
+      out_.append(text, cursor - 1, pos - cursor);
+      out_ += line.replacement;
+      cursor = pos + line.key.size();
     }
+    searchStart = pos + line.key.size();
   }
-  if (p_.b) {
-    if (cursor - 1 < text.size()) out_.append(text, cursor - 1, std::string::npos);
-  } else {
-    out_.swap(text);
-  }
+  if (cursor - 1 < text.size()) out_.append(text, cursor - 1, std::string::npos);
 }
 
 void TReplacer::WriteResult() {
@@ -295,7 +286,7 @@ void TReplacer::Run() {
       RunRegexKeys();
       out_.swap(data_.text);
     } else {
-      RunLineByLine();
+      RunStreamed();
     }
   } catch (const EReplaceLineError&) {
     throw;
