@@ -140,6 +140,24 @@ std::string CollationSortKey(std::string_view s, bool caseSensitive) {
   return key;
 }
 
+void AppendCaselessOrderKey(std::string_view s, std::string& out) {
+  static thread_local std::u16string f;
+  Fold(s, f);
+  const UCollator* c = GetCollators().secondary;
+  const size_t at = out.size();
+  size_t room = f.size() * 4 + 16;
+  for (;;) {
+    out.resize(at + room);
+    int32_t n = ucol_getSortKey(c, reinterpret_cast<const UChar*>(f.data()), static_cast<int32_t>(f.size()),
+                                reinterpret_cast<uint8_t*>(out.data() + at), static_cast<int32_t>(room));
+    if (static_cast<size_t>(n) <= room) {
+      out.resize(at + static_cast<size_t>(n));  // includes the terminating 0
+      return;
+    }
+    room = static_cast<size_t>(n);
+  }
+}
+
 std::string EqualityKey(std::string_view s, bool caseSensitive) {
   if (caseSensitive) return std::string(s);
   std::u16string f;

@@ -11,7 +11,9 @@
 #include "extractor/convert.h"
 #include "extractor/datacodec.h"
 #include "extractor/fast_replace.h"
+#include "extractor/regex_key_search.h"
 #include "extractor/regexsearch.h"
+#include "extractor/replace_all_keys.h"
 
 size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
   if (needle.empty() || from < 1 || from > hay.size()) return 0;
@@ -56,8 +58,15 @@ class TReplacer {
   void PrintMessages(const TPrepared& line) {
     for (const auto& m : line.messages) ConsoleLine(m);
   }
-  void RunDefault();
-  void RunLineByLine();
+  // Converts every line, then runs them all through one sequential engine.
+  void RunSequential(std::vector<bool> (*engine)(std::string&, const std::vector<TReplaceItem>&));
+  // "-rep_reg" without "-b" (or with "-d", which leaves the search start at
+  // 1): converts every line, then searches and replaces them in order on the
+  // tracked text.
+  void RunRegexKeys();
+  // "-b" without "-d": line by line, each search onward from the end of the
+  // last place, the output written in order.
+  void RunStreamed();
   void WriteResult();
 
   const TParametrs& p_;
@@ -114,7 +123,7 @@ void TReplacer::Miss(const std::string& key) {
   report_.not_found_text += key + "\r\n\r\n";
 }
 
-void TReplacer::RunDefault() {
+void TReplacer::RunSequential(std::vector<bool> (*engine)(std::string&, const std::vector<TReplaceItem>&)) {
   // All lines are converted first, in line order, then searched and
   // replaced in one sequential pass (near-linear, the same bytes as a search
   // of each line from the start of the text as changed so far); the console
@@ -145,16 +154,54 @@ void TReplacer::RunDefault() {
   } catch (...) {
     // Lines before the failing one are handled as a line-by-line run would
     // have handled them before it failed.
-    report(ReplaceSequentialFast(data_.text, items));
+    report(engine(data_.text, items));
     throw;
   }
-  report(ReplaceSequentialFast(data_.text, items));
+  report(engine(data_.text, items));
 }
 
-void TReplacer::RunLineByLine() {
+void TReplacer::RunRegexKeys() {
   const size_t n = ex_.lines.size();
-  size_t searchStart = 1;  // "-b": next search from here
-  size_t cursor = 1;       // "-b": first byte not yet written
+  std::vector<TRegexKeyItem> items;
+  std::vector<std::vector<std::string>> messages;
+  items.reserve(n);
+  messages.reserve(n);
+  size_t reported = 0;
+  auto report = [&](size_t i, bool found, const std::string& warning) {
+    for (const auto& m : messages[i]) ConsoleLine(m);
+    if (!warning.empty()) ConsoleLine(warning);
+    if (!found) Miss(items[i].key);
+    reported = i + 1;
+  };
+  auto run = [&] {
+    try {
+      ReplaceRegexKeysFast(data_.text, items, report,
+                           p_.d ? TRegexKeyEdit::kEveryKey : TRegexKeyEdit::kFirstPlace);
+    } catch (...) {
+      // The failing line's conversion messages come before its error, as in
+      // a line-by-line run.
+      current_ = reported;
+      if (reported < messages.size()) PrintMessages(TPrepared{"", "", messages[reported]});
+      throw;
+    }
+  };
+  try {
+    for (current_ = 0; current_ < n; ++current_) {
+      TPrepared line = Prepare(current_);
+      items.push_back(TRegexKeyItem{std::move(line.key), ex_.items[current_].right_re, std::move(line.replacement)});
+      messages.push_back(std::move(line.messages));
+    }
+  } catch (...) {
+    run();
+    throw;
+  }
+  run();
+}
+
+void TReplacer::RunStreamed() {
+  const size_t n = ex_.lines.size();
+  size_t searchStart = 1;  // next search from here
+  size_t cursor = 1;       // first byte not yet written
   std::string& text = data_.text;
   for (current_ = 0; current_ < n; ++current_) {
     TPrepared line = Prepare(current_);
@@ -166,38 +213,27 @@ void TReplacer::RunLineByLine() {
       if (!pattern.empty()) {
         int64_t off = 0;
         std::string searchError;
-        RegexFindFrom(pattern, text, off, p_.b ? static_cast<int64_t>(searchStart) : 0, &searchError);
+        RegexFindFrom(pattern, text, off, static_cast<int64_t>(searchStart), &searchError);
         if (!searchError.empty()) ConsoleLine(SearchErrorWarning(pattern, searchError));
         pos = static_cast<size_t>(off);
       }
     } else {
-      pos = FindBytes(text, line.key + item.right_text, p_.b ? searchStart : 1);
+      pos = FindBytes(text, line.key + item.right_text, searchStart);
     }
     if (pos == 0) {
       Miss(line.key);
       continue;
     }
-    if (p_.d) {
-      // An unchanged line would rewrite the whole text to the same bytes.
-      if (line.key != line.replacement) ReplaceAllInPlace(text, line.key, line.replacement);
-    } else if (p_.b) {
-      if (line.key.size() == line.replacement.size()) {
-        if (!line.key.empty()) std::memcpy(&text[pos - 1], line.replacement.data(), line.replacement.size());
-      } else {
-        out_.append(text, cursor - 1, pos - cursor);
-        out_ += line.replacement;
-        cursor = pos + line.key.size();
-      }
-      searchStart = pos + line.key.size();
+    if (line.key.size() == line.replacement.size()) {
+      if (!line.key.empty()) std::memcpy(&text[pos - 1], line.replacement.data(), line.replacement.size());
     } else {
-      text.replace(pos - 1, line.key.size(), line.replacement);
+      out_.append(text, cursor - 1, pos - cursor);
+      out_ += line.replacement;
+      cursor = pos + line.key.size();
     }
+    searchStart = pos + line.key.size();
   }
-  if (p_.b) {
-    if (cursor - 1 < text.size()) out_.append(text, cursor - 1, std::string::npos);
-  } else {
-    out_.swap(text);
-  }
+  if (cursor - 1 < text.size()) out_.append(text, cursor - 1, std::string::npos);
 }
 
 void TReplacer::WriteResult() {
@@ -240,10 +276,17 @@ void TReplacer::Run() {
       throw ERunError("ERROR: Count lines not aligment.");
     }
     if (!p_.rep_reg && !p_.b && !p_.d) {
-      RunDefault();
+      RunSequential(&ReplaceSequentialFast);
+      out_.swap(data_.text);
+    } else if (!p_.rep_reg && p_.d) {
+      // "-d" leaves search start and write cursor at 1, so "-b" adds nothing.
+      RunSequential(&ReplaceAllKeysFast);
+      out_.swap(data_.text);
+    } else if (p_.rep_reg && (p_.d || !p_.b)) {
+      RunRegexKeys();
       out_.swap(data_.text);
     } else {
-      RunLineByLine();
+      RunStreamed();
     }
   } catch (const EReplaceLineError&) {
     throw;

@@ -41,36 +41,57 @@ void SortUnique(TStringList& list) {
   // that each distinct line is keyed once.
   KeepFlagged(lines, FirstOccurrences(lines));
   const size_t m = lines.size();
-  std::vector<std::string> keys(m);
-  for (size_t i = 0; i < m; ++i) keys[i] = CollationSortKey(lines[i], false);
-  // Sorted by key, ties by file order (so that of lines the collation finds
-  // equal the first in the file comes first and is the one kept). The first
-  // eight key bytes ride along with the index, so most comparisons need not
-  // reach the keys themselves.
+  // One collation key per distinct line, all in one buffer. The keys leave
+  // out the tie-break of lines the collation finds equal; such ties, rare,
+  // are settled by comparing the two lines themselves.
+  std::string arena;
+  std::vector<uint64_t> start(m + 1);
+  {
+    size_t bytes = 0;
+    for (const std::string& s : lines) bytes += s.size();
+    arena.reserve(bytes + bytes / 2 + 8 * m);
+  }
+  for (size_t i = 0; i < m; ++i) {
+    start[i] = arena.size();
+    AppendCaselessOrderKey(lines[i], arena);
+  }
+  start[m] = arena.size();
+  auto key = [&](uint32_t i) { return std::string_view(arena.data() + start[i], start[i + 1] - start[i]); };
+  // Sorted by key, ties by the collation comparison and then by file order
+  // (so that of lines the collation finds equal the first in the file comes
+  // first and is the one kept). The first eight key bytes ride along with the
+  // index, so most comparisons need not reach the keys themselves.
   struct TItem {
     uint64_t prefix;
     uint32_t index;
   };
   std::vector<TItem> order(m);
-  for (size_t i = 0; i < m; ++i) {
+  for (uint32_t i = 0; i < m; ++i) {
     uint64_t prefix = 0;
-    const std::string& k = keys[i];
+    const std::string_view k = key(i);
     for (size_t b = 0; b < 8; ++b) prefix = (prefix << 8) | (b < k.size() ? static_cast<unsigned char>(k[b]) : 0u);
-    order[i] = TItem{prefix, static_cast<uint32_t>(i)};
+    order[i] = TItem{prefix, i};
   }
-  std::sort(order.begin(), order.end(), [&keys](const TItem& a, const TItem& b) {
+  auto compare = [&](uint32_t a, uint32_t b) {
+    const int c = key(a).compare(key(b));
+    return c != 0 ? c : CompareLines(lines[a], lines[b], false);
+  };
+  std::sort(order.begin(), order.end(), [&](const TItem& a, const TItem& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    const int c = keys[a.index].compare(keys[b.index]);
+    const int c = compare(a.index, b.index);
     return c != 0 ? c < 0 : a.index < b.index;
   });
   std::vector<std::string> out;
   out.reserve(m);
-  const std::string* lastKey = nullptr;
+  uint32_t last = 0;
+  bool any = false;
   for (const TItem& item : order) {
-    if (lastKey && *lastKey == keys[item.index]) continue;
-    lastKey = &keys[item.index];
+    if (any && key(last) == key(item.index) && CompareLines(out.back(), lines[item.index], false) == 0) continue;
     out.push_back(std::move(lines[item.index]));
+    last = item.index;
+    any = true;
   }
+  std::vector<std::string>().swap(lines);
   list.Assign(std::move(out));
 }
 

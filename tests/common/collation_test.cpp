@@ -45,6 +45,18 @@ TEST(Collation, SortKeysAgreeWithCompare) {
       ASSERT_EQ(Sgn(c), Sgn(ka.compare(kb))) << a << " / " << b << " cs=" << cs;
       ASSERT_EQ(c == 0, EqualityKey(a, cs) == EqualityKey(b, cs)) << a << " / " << b << " cs=" << cs;
     }
+    // The short case-ignoring key orders where it differs; equal lines
+    // always have equal keys.
+    std::string oa, ob;
+    AppendCaselessOrderKey(a, oa);
+    AppendCaselessOrderKey(b, ob);
+    const int c = CompareLines(a, b, false);
+    if (oa != ob) {
+      ASSERT_EQ(Sgn(c), Sgn(oa.compare(ob))) << a << " / " << b;
+    }
+    if (c == 0) {
+      ASSERT_EQ(oa, ob) << a << " / " << b;
+    }
   }
 }
 

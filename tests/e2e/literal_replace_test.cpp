@@ -1,5 +1,5 @@
 // korvane replace against a literal reading of its search modes (default,
-// "-b", "-d", and "-rep_reg" with and without "-b"), on data built so that
+// "-b", "-d", and "-rep_reg" alone, with "-b" and with "-d"), on data built so that
 // translations contain other lines' untranslated texts (whole or cut at the
 // delimiters) and so create places that later lines then find: short
 // alphabets, repeated strings, texts that hold other entries' places, an
@@ -189,5 +189,7 @@ TEST(LiteralReplace, OptionDReplacesEveryOccurrenceOfTheText) { RunCases(Mode::k
 TEST(LiteralReplace, RegexSearchFromTheStart) { RunCases(Mode::kDefault, 40, 13000, true); }
 
 TEST(LiteralReplace, RegexSearchOnwardWithB) { RunCases(Mode::kB, 30, 17000, true); }
+
+TEST(LiteralReplace, RegexWithDReplacesEveryOccurrence) { RunCases(Mode::kD, 30, 21000, true); }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -126,4 +127,12 @@ std::string RandomString(std::mt19937& rng, const std::string& alphabet, size_t 
   s.reserve(n);
   for (size_t i = 0; i < n; ++i) s.push_back(alphabet[pick(rng)]);
   return s;
+}
+
+size_t RandomIndex(std::mt19937& rng, size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); }
+
+std::string RandomPiece(std::mt19937& rng, const std::string& s, size_t maxLen) {
+  if (s.empty()) return "";
+  const size_t a = RandomIndex(rng, s.size());
+  return s.substr(a, 1 + RandomIndex(rng, std::min(maxLen, s.size() - a)));
 }

@@ -49,3 +49,7 @@ std::string CrLf(const std::vector<std::string>& lines);
 // Random bytes from an alphabet.
 std::string RandomString(std::mt19937& rng, const std::string& alphabet, size_t minLen,
                          size_t maxLen);
+// A uniformly drawn index below n (n > 0).
+size_t RandomIndex(std::mt19937& rng, size_t n);
+// A non-empty piece of s of at most maxLen bytes (empty when s is empty).
+std::string RandomPiece(std::mt19937& rng, const std::string& s, size_t maxLen);
