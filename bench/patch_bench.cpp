@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   if (program.empty()) {
     TParam p;
-    p.Mode = 9;
+    p.Mode = TMode::PatchEnglishOnly;
     p.FileMain = (dir / "new.txt").string();
     p.FileEN = (dir / "en.txt").string();
     p.FileRU = (dir / "ru.txt").string();

@@ -229,7 +229,7 @@ int main(int argc, char** argv) {
     std::printf("inputs for %zu lines: %.3f s, source %lld bytes\n", n, g.seconds, FileSize(in.source));
 
     TParam u = Base(in);
-    u.Mode = 5;
+    u.Mode = TMode::Update;
     u.FileMain = in.newFile;
     u.FileEN = in.oldEn;
     u.FileRU = in.oldRu;
@@ -239,7 +239,7 @@ int main(int argc, char** argv) {
     Report("-u -dbs -rn -is", n, InChild([&] { RunUpdate(u); }));
 
     TParam r = Base(in);
-    r.Mode = 6;
+    r.Mode = TMode::ReplaceInLines;
     r.FileMain = in.source;
     r.FileEN = in.search;
     r.FileRU = in.replace;
@@ -261,7 +261,7 @@ int main(int argc, char** argv) {
     Report("-repstr one line of n bytes (a->aa, aa->x)", n, InChild([&] { RunRepStr(rl); }));
 
     TParam c = Base(in);
-    c.Mode = 7;
+    c.Mode = TMode::Clear;
     c.FileMain = in.source;
     c.FileEN = in.keepEn;
     c.FileRU = in.keepRu;
@@ -277,13 +277,13 @@ int main(int argc, char** argv) {
     Report("no mode -add_numeration_double -df", n, InChild([&] { RunNoMode(none); }));
 
     TParam sd = Base(in);
-    sd.Mode = 3;
+    sd.Mode = TMode::SplitRepeats;
     sd.FileMain = in.source;
     sd.FileEN = dir + "/out_sd.txt";
     Report("-sd", n, InChild([&] { RunSplitDouble(sd); }));
 
     TParam rd = Base(in);
-    rd.Mode = 4;
+    rd.Mode = TMode::RecoverRepeats;
     rd.FileMain = in.source;
     rd.FileEN = in.orderedEn;
     rd.FileRU = in.orderedRu;

@@ -92,7 +92,7 @@ struct TOption {
 };
 
 // The modes: the last one given wins.
-template <uint8_t kMode>
+template <TMode kMode>
 bool SetMode(TOptionScan& s) {
   s.p.Mode = kMode;
   return true;
@@ -106,22 +106,22 @@ bool Set(TOptionScan& s) {
 
 // Every option word of velloran, modes first.
 const TOption kOptions[] = {
-    {"-o", SetMode<1>},
-    {"-r", SetMode<2>},
-    {"-sd", SetMode<3>},
-    {"-rd", SetMode<4>},
-    {"-u", SetMode<5>},
-    {"-repstr", SetMode<6>},
-    {"-co", SetMode<7>},
-    {"-cp", SetMode<8>},
-    {"-cpd", SetMode<9>},
-    {"-topo", SetMode<10>},
-    {"-frompo", SetMode<11>},
-    {"-check", SetMode<12>},
+    {"-o", SetMode<TMode::Optimize>},
+    {"-r", SetMode<TMode::Recover>},
+    {"-sd", SetMode<TMode::SplitRepeats>},
+    {"-rd", SetMode<TMode::RecoverRepeats>},
+    {"-u", SetMode<TMode::Update>},
+    {"-repstr", SetMode<TMode::ReplaceInLines>},
+    {"-co", SetMode<TMode::Clear>},
+    {"-cp", SetMode<TMode::Patch>},
+    {"-cpd", SetMode<TMode::PatchEnglishOnly>},
+    {"-topo", SetMode<TMode::ToPo>},
+    {"-frompo", SetMode<TMode::FromPo>},
+    {"-check", SetMode<TMode::Check>},
     // A later "-cp" or "-cpd" changes the mode but keeps PatchDouble.
     {"-cpds",
      [](TOptionScan& s) {
-       s.p.Mode = 9;
+       s.p.Mode = TMode::PatchEnglishOnly;
        s.p.PatchDouble = true;
        return true;
      }},
@@ -244,7 +244,7 @@ bool ResolveFiles(TParam& p, std::vector<std::string>& messages) {
 }
 
 bool CheckInputs(const TParam& p, std::vector<std::string>& messages) {
-  if (p.Mode != 2 && p.Mode != 4 && p.Mode != 5) return true;
+  if (p.Mode != TMode::Recover && p.Mode != TMode::RecoverRepeats && p.Mode != TMode::Update) return true;
   if (!FileExistsCI(p.FileEN)) {
     messages.push_back("Error not find files EN:");
     messages.push_back(p.FileEN);
@@ -260,25 +260,25 @@ bool CheckInputs(const TParam& p, std::vector<std::string>& messages) {
 
 int RunMode(const TParam& p) {
   switch (p.Mode) {
-    case 1: return RunOptimize(p);
-    case 2: return RunRecover(p);
-    case 3: return RunSplitDouble(p);
-    case 4: return RunRecoverDouble(p);
-    case 5: return RunUpdate(p);
-    case 6: return RunRepStr(p);
-    case 7: return RunClearOther(p);
-    case 8:
-    case 9: return RunPatch(p);  // also the branch for missing old files
+    case TMode::Optimize: return RunOptimize(p);
+    case TMode::Recover: return RunRecover(p);
+    case TMode::SplitRepeats: return RunSplitDouble(p);
+    case TMode::RecoverRepeats: return RunRecoverDouble(p);
+    case TMode::Update: return RunUpdate(p);
+    case TMode::ReplaceInLines: return RunRepStr(p);
+    case TMode::Clear: return RunClearOther(p);
+    case TMode::Patch:
+    case TMode::PatchEnglishOnly: return RunPatch(p);  // also the branch for missing old files
     default: return RunNoMode(p);
   }
 }
 
-bool NamesItsFiles(uint8_t mode) { return mode == 10 || mode == 11 || mode == 12; }
+bool NamesItsFiles(TMode mode) { return mode == TMode::ToPo || mode == TMode::FromPo || mode == TMode::Check; }
 
 int RunWithGivenFiles(const TParam& p) {
   switch (p.Mode) {
-    case 10: return RunToPo(p);
-    case 11: return RunFromPo(p);
+    case TMode::ToPo: return RunToPo(p);
+    case TMode::FromPo: return RunFromPo(p);
     default: return RunCheck(p);
   }
 }

@@ -33,7 +33,7 @@ int RunMode(const TParam& p);
 
 // -topo, -frompo and -check name every file on the command line: they use
 // no default folders and end with their own exit status.
-bool NamesItsFiles(uint8_t mode);
+bool NamesItsFiles(TMode mode);
 int RunWithGivenFiles(const TParam& p);
 
 // The whole program after the start: usage, parsing, files, checks, mode.

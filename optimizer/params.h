@@ -3,9 +3,25 @@
 #include <cstdint>
 #include <string>
 
+// The job of a run, chosen by its mode option.
+enum class TMode : uint8_t {
+  None,              // no mode: markers, empty lines, numbering
+  Optimize,          // -o
+  Recover,           // -r
+  SplitRepeats,      // -sd
+  RecoverRepeats,    // -rd
+  Update,            // -u
+  ReplaceInLines,    // -repstr
+  Clear,             // -co
+  Patch,             // -cp
+  PatchEnglishOnly,  // -cpd, -cpds
+  ToPo,              // -topo
+  FromPo,            // -frompo
+  Check,             // -check
+};
+
 struct TParam {
-  uint8_t Mode = 0;  // 0 none, 1 -o, 2 -r, 3 -sd, 4 -rd, 5 -u, 6 -repstr, 7 -co, 8 -cp, 9 -cpd/-cpds,
-                     // 10 -topo, 11 -frompo, 12 -check
+  TMode Mode = TMode::None;
   std::string FileMain;
   std::string FileEN;
   std::string FileRU;

@@ -246,7 +246,7 @@ int RunPatch(const TParam& p) {
     return kExitDone;
   }
   // -cpds is mode 9 with PatchDouble; mode 8 is -cp whatever PatchDouble says.
-  const bool modeCp = p.Mode == 8;
+  const bool modeCp = p.Mode == TMode::Patch;
   const bool modeDouble = !modeCp && p.PatchDouble;
 
   ConsoleLine("Create Patch for: " + p.FileMain);

@@ -44,33 +44,33 @@ class CwdGuard {
 }  // namespace
 
 TEST(ParseArguments, ModesAreCaseInsensitiveAndTheLastWins) {
-  EXPECT_EQ(Parse({"-O"}).p.Mode, 1);
-  EXPECT_EQ(Parse({"-o", "-r"}).p.Mode, 2);
-  EXPECT_EQ(Parse({"-r", "x", "-o"}).p.Mode, 1);
-  EXPECT_EQ(Parse({"-SD"}).p.Mode, 3);
-  EXPECT_EQ(Parse({"-rd"}).p.Mode, 4);
-  EXPECT_EQ(Parse({"-U"}).p.Mode, 5);
-  EXPECT_EQ(Parse({"-RepStr"}).p.Mode, 6);
-  EXPECT_EQ(Parse({"-co"}).p.Mode, 7);
-  EXPECT_EQ(Parse({"-cp"}).p.Mode, 8);
-  EXPECT_EQ(Parse({"-cpd"}).p.Mode, 9);
+  EXPECT_EQ(Parse({"-O"}).p.Mode, TMode::Optimize);
+  EXPECT_EQ(Parse({"-o", "-r"}).p.Mode, TMode::Recover);
+  EXPECT_EQ(Parse({"-r", "x", "-o"}).p.Mode, TMode::Optimize);
+  EXPECT_EQ(Parse({"-SD"}).p.Mode, TMode::SplitRepeats);
+  EXPECT_EQ(Parse({"-rd"}).p.Mode, TMode::RecoverRepeats);
+  EXPECT_EQ(Parse({"-U"}).p.Mode, TMode::Update);
+  EXPECT_EQ(Parse({"-RepStr"}).p.Mode, TMode::ReplaceInLines);
+  EXPECT_EQ(Parse({"-co"}).p.Mode, TMode::Clear);
+  EXPECT_EQ(Parse({"-cp"}).p.Mode, TMode::Patch);
+  EXPECT_EQ(Parse({"-cpd"}).p.Mode, TMode::PatchEnglishOnly);
   EXPECT_FALSE(Parse({"-cpd"}).p.PatchDouble);
-  EXPECT_EQ(Parse({}).p.Mode, 0);
-  EXPECT_EQ(Parse({"-oo", "-r1", "-", "-sort"}).p.Mode, 0);
+  EXPECT_EQ(Parse({}).p.Mode, TMode::None);
+  EXPECT_EQ(Parse({"-oo", "-r1", "-", "-sort"}).p.Mode, TMode::None);
 }
 
 TEST(ParseArguments, PatchDoubleStaysOnAfterALaterPatchMode) {
   Parsed a = Parse({"-cpds", "-cp"});
-  EXPECT_EQ(a.p.Mode, 8);
+  EXPECT_EQ(a.p.Mode, TMode::Patch);
   EXPECT_TRUE(a.p.PatchDouble);
   Parsed b = Parse({"-cp", "-cpds"});
-  EXPECT_EQ(b.p.Mode, 9);
+  EXPECT_EQ(b.p.Mode, TMode::PatchEnglishOnly);
   EXPECT_TRUE(b.p.PatchDouble);
   Parsed c = Parse({"-CPDS", "-cpd"});
-  EXPECT_EQ(c.p.Mode, 9);
+  EXPECT_EQ(c.p.Mode, TMode::PatchEnglishOnly);
   EXPECT_TRUE(c.p.PatchDouble);
   Parsed d = Parse({"-cpds", "-o"});
-  EXPECT_EQ(d.p.Mode, 1);
+  EXPECT_EQ(d.p.Mode, TMode::Optimize);
   EXPECT_TRUE(d.p.PatchDouble);
 }
 
@@ -96,7 +96,7 @@ TEST(ParseArguments, EverySwitch) {
   EXPECT_TRUE(p.Silent);
   EXPECT_FALSE(p.FolderMarkers);
   EXPECT_FALSE(p.AddOldEnRu);
-  EXPECT_EQ(p.Mode, 0);
+  EXPECT_EQ(p.Mode, TMode::None);
 
   Parsed rno = Parse({"-RNO"});
   EXPECT_TRUE(rno.p.IgnoreEnters);
@@ -169,7 +169,7 @@ TEST(ParseArguments, AddOldEnRu) {
   EXPECT_EQ(ok.p.FileOldEN, "-o");
   EXPECT_EQ(ok.p.FileOldRU, "B.txt");
   EXPECT_EQ(ok.p.FileLog, "c");
-  EXPECT_EQ(ok.p.Mode, 0);
+  EXPECT_EQ(ok.p.Mode, TMode::None);
   EXPECT_EQ(ok.p.FileMain, "src");
 
   Parsed few = Parse({"-lso", "z", "-ADDOLDENRU", "a", "b"});
@@ -187,7 +187,7 @@ TEST(ParseArguments, PositionalFiles) {
   EXPECT_EQ(r.p.FileRU, "c");
   EXPECT_EQ(r.p.FileRec, "d");
   EXPECT_TRUE(r.p.Silent);
-  EXPECT_EQ(r.p.Mode, 1);
+  EXPECT_EQ(r.p.Mode, TMode::Optimize);
   // An empty argument fills nothing.
   Parsed e = Parse({"", "x"});
   EXPECT_EQ(e.p.FileMain, "x");
@@ -272,7 +272,7 @@ TEST(CheckInputs, RecoverModesNeedBothFiles) {
   p.FileEN = dir.File("en.txt");
   p.FileRU = dir.File("ru.txt");
   std::vector<std::string> m;
-  for (uint8_t mode : {2, 4, 5}) {
+  for (TMode mode : {TMode::Recover, TMode::RecoverRepeats, TMode::Update}) {
     p.Mode = mode;
     m.clear();
     EXPECT_FALSE(CheckInputs(p, m));
@@ -289,7 +289,8 @@ TEST(CheckInputs, RecoverModesNeedBothFiles) {
   // Other modes check nothing here.
   TParam q;
   q.FileEN = dir.File("none");
-  for (uint8_t mode : {0, 1, 3, 6, 7, 8, 9}) {
+  for (TMode mode : {TMode::None, TMode::Optimize, TMode::SplitRepeats, TMode::ReplaceInLines, TMode::Clear,
+                     TMode::Patch, TMode::PatchEnglishOnly}) {
     q.Mode = mode;
     EXPECT_TRUE(CheckInputs(q, m));
   }

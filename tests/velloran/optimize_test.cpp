@@ -179,7 +179,7 @@ class OptimizeRun : public ::testing::Test {
   TempDir dir;
   TParam p;
   void SetUp() override {
-    p.Mode = 1;
+    p.Mode = TMode::Optimize;
     p.FileMain = dir.File("src.txt");
     p.FileEN = dir.File("2Optimize_EN/src.txt");
   }

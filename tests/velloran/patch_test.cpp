@@ -644,7 +644,7 @@ struct LiteralOutput {
 };
 
 LiteralOutput LiteralPatch(const Lines& fresh, const Lines& en, const Lines& ru, const TParam& p) {
-  const bool cp = p.Mode == 8;
+  const bool cp = p.Mode == TMode::Patch;
   const bool dbl = !cp && p.PatchDouble;
   std::vector<TLineMatch> table;
   if (p.AddOldEnRu && !dbl) table = LiteralMatch(fresh, en);
@@ -750,7 +750,7 @@ TEST(PatchPass, RandomFilesAgainstLiteralSteps) {
     }
     for (int i = 0; i < nf; ++i) fresh.push_back(pool[rng() % pool.size()]);
     TParam p;
-    p.Mode = rng() % 2 ? 8 : 9;
+    p.Mode = rng() % 2 ? TMode::Patch : TMode::PatchEnglishOnly;
     p.PatchDouble = rng() % 2;
     p.DeleteBorder = rng() % 3 == 0;
     p.IgnoreEnters = rng() % 3 == 0;
@@ -773,7 +773,7 @@ TEST(PatchPass, RandomFilesAgainstLiteralSteps) {
     RunPatch(p);
     auto saved = [](const Lines& l) { return l.empty() ? std::string() : CrLf(l); };
     ASSERT_EQ(ReadBytes(p.FileRec), saved(want.patch)) << iter;
-    ASSERT_EQ(ReadBytes(sub + "/patch_double.txt"), saved(p.Mode == 9 && p.PatchDouble ? want.doubles : Lines{}))
+    ASSERT_EQ(ReadBytes(sub + "/patch_double.txt"), saved(p.Mode == TMode::PatchEnglishOnly && p.PatchDouble ? want.doubles : Lines{}))
         << iter;
     if (p.AddOldEnRu && !p.DeleteEmpty) {
       // Without finishing steps that remove rows the record lists are the
@@ -782,7 +782,7 @@ TEST(PatchPass, RandomFilesAgainstLiteralSteps) {
       ASSERT_EQ(ReadBytes(p.FileOldRU), saved(want.recRu)) << iter;
       ASSERT_EQ(ReadBytes(p.FileLog), saved(want.recLog)) << iter;
     }
-    if (p.AddOldEnRu && !(p.Mode == 9 && p.PatchDouble)) {
+    if (p.AddOldEnRu && !(p.Mode == TMode::PatchEnglishOnly && p.PatchDouble)) {
       Lines got = SplitLines(ReadBytes(p.FileOldEN));
       ASSERT_EQ(got.size(), want.patch.size()) << iter;  // line-parallel
     }

@@ -223,7 +223,7 @@ class RecoverRun : public ::testing::Test {
   TempDir dir;
   TParam p;
   void SetUp() override {
-    p.Mode = 2;
+    p.Mode = TMode::Recover;
     p.FileMain = dir.File("src.txt");
     p.FileEN = dir.File("en.txt");
     p.FileRU = dir.File("ru.txt");
