@@ -1,4 +1,5 @@
 #include "common/collation.h"
+#include "common/utf16.h"
 
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>

@@ -1,4 +1,5 @@
 #include "common/line_file.h"
+#include "common/utf16.h"
 
 #include "common/platform.h"
 #include "common/stringlist.h"

@@ -7,7 +7,7 @@
 #include "common/collation.h"
 #include "common/errors.h"
 #include "common/line_file.h"
-#include "common/mylib.h"
+#include "common/utf16.h"
 #include "common/platform.h"
 #include "common/strutil.h"
 

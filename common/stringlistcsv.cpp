@@ -10,7 +10,8 @@
 #include "common/comparestring.h"
 #include "common/errors.h"
 #include "common/first_by_key.h"
-#include "common/mylib.h"
+#include "common/escape.h"
+#include "common/utf16.h"
 #include "common/strutil.h"
 
 namespace {

@@ -39,19 +39,4 @@ bool StrToIntStrict(std::string_view s, int32_t& value);
 // bad character gave (0 when none). Returns whether the whole text was valid.
 bool StrToIntPartial(std::string_view s, int32_t& value);
 
-// UTF-8 validity: standard sequences of 1 to 4 bytes, also the 3-byte forms
-// of surrogate units (as produced by unit-by-unit conversion of UTF-16).
-bool IsValidUtf8(std::string_view s);
-// Decodes to UTF-16 units: valid UTF-8 as such (4-byte sequences as surrogate
-// pairs), otherwise every byte as one character (Latin-1). Returns validity.
-bool DecodeToUtf16(std::string_view s, std::u16string& out);
-// Encodes UTF-16 units one by one (a surrogate unit gets its own 3 bytes).
-// With joinPairs a high surrogate followed by a low one becomes the one
-// 4-byte sequence of its character; unpaired surrogates keep their 3 bytes.
-std::string EncodeUnitsUtf8(std::u16string_view units, bool joinPairs = false);
-// UTF-16 units from bytes in the given order (an odd last byte is ignored),
-// and back.
-std::u16string UnitsFromBytes(std::string_view bytes, bool bigEndian);
-std::string BytesFromUnits(std::u16string_view units, bool bigEndian);
-
 std::string IntToStr(long long v);

@@ -1,6 +1,6 @@
 #include "extractor/convert.h"
 
-#include "common/mylib.h"
+#include "common/escape.h"
 #include "common/strutil.h"
 
 namespace {

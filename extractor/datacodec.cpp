@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/strutil.h"
+#include "common/utf16.h"
 
 std::string DecodeDataFile(std::string_view bytes, TDataEncoding& enc) {
   enc = TDataEncoding{};

@@ -4,7 +4,7 @@
 
 #include "common/exitstatus.h"
 #include "common/collation.h"
-#include "common/mylib.h"
+#include "common/escape.h"
 #include "common/platform.h"
 #include "optimizer/linefile.h"
 #include "optimizer/modes.h"

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "common/platform.h"
+#include "common/utf16.h"
 #include "common/stringlist.h"
 #include "common/strutil.h"
 #include "optimizer/given_files.h"

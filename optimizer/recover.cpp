@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "common/exitstatus.h"
-#include "common/mylib.h"
+#include "common/escape.h"
 #include "common/platform.h"
 #include "optimizer/keytable.h"
 #include "optimizer/linefile.h"

@@ -1,4 +1,5 @@
 #include "common/platform.h"
+#include "common/utf16.h"
 
 #include <gtest/gtest.h>
 #include <errno.h>

@@ -9,7 +9,7 @@
 
 #include "common/comparestring.h"
 #include "common/errors.h"
-#include "common/mylib.h"
+#include "common/platform.h"
 #include "tests/support/testutil.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "common/comparestring.h"
 #include "common/errors.h"
-#include "common/mylib.h"
+#include "common/escape.h"
 #include "common/stringlistcsv.h"
 #include "tests/fuzz/fuzz_input.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/mylib.h"
+#include "common/escape.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/fuzz/literal.h"
 

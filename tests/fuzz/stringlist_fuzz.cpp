@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/line_file.h"
+#include "common/utf16.h"
 #include "common/stringlist.h"
 #include "common/strutil.h"
 #include "extractor/datacodec.h"

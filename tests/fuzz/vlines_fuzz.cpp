@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/mylib.h"
+#include "common/escape.h"
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
 #include "optimizer/params.h"

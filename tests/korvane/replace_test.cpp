@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/mylib.h"
+#include "common/utf16.h"
 #include "extractor/datacodec.h"
 #include "extractor/fast_replace.h"
 #include "extractor/replace.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/errors.h"
-#include "common/mylib.h"
+#include "common/platform.h"
 #include "common/stringlist.h"
 #include "common/stringlistcsv.h"
 #include "optimizer/modes.h"

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "common/collation.h"
-#include "common/mylib.h"
+#include "common/escape.h"
 #include "optimizer/linefile.h"
 #include "optimizer/modes.h"
 #include "optimizer/passes.h"

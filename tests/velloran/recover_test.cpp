@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "common/mylib.h"
+#include "common/escape.h"
 #include "common/strutil.h"
 #include "optimizer/linefile.h"
 #include "optimizer/modes.h"

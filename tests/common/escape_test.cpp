@@ -1,4 +1,5 @@
-#include "common/mylib.h"
+#include "common/escape.h"
+#include "common/utf16.h"
 
 #include <gtest/gtest.h>
 

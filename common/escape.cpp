@@ -1,4 +1,4 @@
-#include "common/mylib.h"
+#include "common/escape.h"
 
 #include <cstring>
 
@@ -152,24 +152,4 @@ std::string UnescapeText(const std::string& text, uint8_t escapeType, bool borde
   }
   ReplaceAllInPlace(s, "\\t", "\t");
   return HexUnescapeControls(s);
-}
-
-void SwapWideBytes(std::u16string& units) {
-  for (char16_t& u : units) u = static_cast<char16_t>((u >> 8) | (u << 8));
-}
-
-std::string WideToUtf8(std::u16string units, bool bigEndian) {
-  if (bigEndian) SwapWideBytes(units);
-  std::u16string_view v(units);
-  if (!v.empty() && v[0] == 0xFEFF) v.remove_prefix(1);
-  return EncodeUnitsUtf8(v);
-}
-
-std::u16string Utf8ToWide(std::string_view bytes, bool bigEndian) {
-  if (bytes.size() > 2 && StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  std::u16string units;
-  if (bytes.empty()) return units;
-  DecodeToUtf16(bytes, units);
-  if (bigEndian) SwapWideBytes(units);
-  return units;
 }
