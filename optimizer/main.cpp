@@ -7,7 +7,7 @@
 
 int main(int argc, char** argv) {
   // A run holds each line of its files in a small block of its own and
-  // allocates and frees millions of them (bench/velloran_bench).
+  // allocates and frees millions of them (bench/optimizer_bench).
   TuneAllocatorForManyLines();
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   return RunProgram([&args] { return VelloranMain(args); });

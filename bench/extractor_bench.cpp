@@ -1,6 +1,6 @@
 // Timings of korvane's passes on a seeded game-like data file:
-//   korvane_bench            60 MB with 100,000 strings
-//   korvane_bench MB STRINGS a case of your choice
+//   extractor_bench            60 MB with 100,000 strings
+//   extractor_bench MB STRINGS a case of your choice
 // Extraction, repeated-line removal, and replacement in the default mode
 // and with "-b", each with translations of other lengths.
 #include <unistd.h>
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     for (long long i = 0; i < gap; ++i) data.push_back(static_cast<char>('0' + rng() % 40));
     data += "<s>" + phrases[rng() % phrases.size()] + "</s>";
   }
-  char tmpl[] = "/tmp/korvane_bench.XXXXXX";
+  char tmpl[] = "/tmp/extractor_bench.XXXXXX";
   if (!mkdtemp(tmpl)) return 1;
   const std::string dir = tmpl;
 

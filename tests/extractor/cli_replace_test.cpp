@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/korvane/korvane_cli.h"
+#include "tests/extractor/korvane_cli.h"
 
 namespace {
 

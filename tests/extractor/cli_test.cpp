@@ -4,7 +4,7 @@
 
 #include "common/platform.h"
 #include "extractor/params.h"
-#include "tests/korvane/korvane_cli.h"
+#include "tests/extractor/korvane_cli.h"
 
 TEST_F(KorvaneCli, NoArgumentsPrintsUsageAndWaits) {
   ToolResult r = Run({});

@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "tests/korvane/korvane_cli.h"
+#include "tests/extractor/korvane_cli.h"
 
 namespace {
 

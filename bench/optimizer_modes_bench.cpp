@@ -2,7 +2,7 @@
 // without a mode (with numbering), -sd and -rd on seeded generated files of
 // 100,000 and 1,000,000 lines. Every mode runs in a child process of its
 // own, so the peak memory printed is that of the one mode.
-//   velloran_modes_bench [folder] [line counts...]
+//   optimizer_modes_bench [folder] [line counts...]
 // With KEEP_BENCH_FILES set, the generated folders are kept.
 #include <fcntl.h>
 #include <stdlib.h>
@@ -215,7 +215,7 @@ int main(int argc, char** argv) {
   if (sizes.empty()) sizes = {100000, 1000000};
 
   for (size_t n : sizes) {
-    std::string tmpl = root + "/velloran_modes_bench.XXXXXX";
+    std::string tmpl = root + "/optimizer_modes_bench.XXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());
     buf.push_back('\0');
     if (!mkdtemp(buf.data())) {

@@ -1,12 +1,12 @@
 // Benchmark of velloran -o and -r on generated line files.
 //
-//   velloran_bench [--velloran PATH] [--dir DIR] [--lines N]...
+//   optimizer_bench [--velloran PATH] [--dir DIR] [--lines N]...
 //       Generates seeded files of 100,000 and 1,000,000 lines (or the given
 //       counts; about 60 bytes a line, half of the lines distinct), runs
 //       "velloran -o" and "velloran -r" on them, and also awk '!seen[$0]++'
 //       and sort -u on the same source; prints wall time and peak memory of
 //       each run.
-//   velloran_bench --generate N FILE
+//   optimizer_bench --generate N FILE
 //       Only writes the seeded source file of N lines.
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::string velloran = (fs::canonical("/proc/self/exe").parent_path().parent_path() / "bin" / "velloran").string();
-  std::string dir = (fs::temp_directory_path() / "velloran_bench").string();
+  std::string dir = (fs::temp_directory_path() / "optimizer_bench").string();
   std::vector<size_t> counts;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--velloran" && i + 1 < args.size()) {
@@ -139,8 +139,8 @@ int main(int argc, char** argv) {
     } else if (args[i] == "--lines" && i + 1 < args.size()) {
       counts.push_back(std::stoul(args[++i]));
     } else {
-      std::fprintf(stderr, "usage: velloran_bench [--velloran PATH] [--dir DIR] [--lines N]...\n"
-                           "       velloran_bench --generate N FILE\n");
+      std::fprintf(stderr, "usage: optimizer_bench [--velloran PATH] [--dir DIR] [--lines N]...\n"
+                           "       optimizer_bench --generate N FILE\n");
       return 2;
     }
   }
