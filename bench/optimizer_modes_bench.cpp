@@ -19,7 +19,7 @@
 #include "bench/benchutil.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 #include "optimizer/params.h"
 
 namespace {

@@ -21,7 +21,7 @@
 
 #include "common/platform.h"
 #include "common/stringlist.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 #include "optimizer/params.h"
 
 namespace fs = std::filesystem;

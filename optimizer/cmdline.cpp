@@ -6,7 +6,7 @@
 #include "common/standardoptions.h"
 #include "common/strutil.h"
 #include "optimizer/line_check.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 #include "optimizer/po_exchange.h"
 
 const std::vector<std::string>& VelloranUsageLines() {

@@ -13,7 +13,7 @@
 #include "common/platform.h"
 #include "common/strutil.h"
 #include "optimizer/linefile.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 
 // ---------------------------------------------------------------------------
 // TPairReplacer: an Aho-Corasick automaton over the search texts.

@@ -7,7 +7,7 @@
 #include "common/escape.h"
 #include "common/platform.h"
 #include "optimizer/linefile.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 #include "optimizer/passes.h"
 #include "optimizer/repeats.h"
 

@@ -11,7 +11,7 @@
 #include "common/platform.h"
 #include "optimizer/similar_lines.h"
 #include "optimizer/linefile.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 
 std::vector<int> ClaimNewLines(const std::vector<std::string_view>& newKeys,
                                const std::vector<std::string_view>& oldKeys) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/stringlist.h"
-#include "optimizer/doubles.h"
+#include "optimizer/repeat_split.h"
 #include "optimizer/linemodes.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/fuzz/literal.h"

@@ -13,7 +13,7 @@
 #include "common/stringlist.h"
 #include "optimizer/similar_lines.h"
 #include "optimizer/linefile.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 #include "optimizer/params.h"
 #include "tests/support/testutil.h"
 

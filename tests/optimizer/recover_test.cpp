@@ -7,7 +7,7 @@
 #include "common/escape.h"
 #include "common/strutil.h"
 #include "optimizer/linefile.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 #include "optimizer/passes.h"
 #include "tests/support/testutil.h"
 #include "tests/support/velloran_folder.h"

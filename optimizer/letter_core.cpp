@@ -8,7 +8,7 @@
 #include "common/platform.h"
 #include "common/stringlistcsv.h"
 #include "common/strutil.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Modes -sd (split repeated lines off into a "_double.txt" companion) and
 // -rd (ordered recover: each English line replaces the next equal source line).
-#include "optimizer/doubles.h"
+#include "optimizer/repeat_split.h"
 
 #include <algorithm>
 #include <string_view>
@@ -11,7 +11,7 @@
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 
 std::vector<std::string> SplitDoubles(std::vector<std::string>& lines) {
   // A non-empty line moves to the companion exactly when it occurs at least

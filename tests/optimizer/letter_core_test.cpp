@@ -12,7 +12,7 @@
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "common/stringlistcsv.h"
-#include "optimizer/modes.h"
+#include "optimizer/mode_runs.h"
 #include "tests/support/testutil.h"
 
 namespace {

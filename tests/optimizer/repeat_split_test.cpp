@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "optimizer/doubles.h"
+#include "optimizer/repeat_split.h"
 #include "tests/support/testutil.h"
 
 namespace {
