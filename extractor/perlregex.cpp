@@ -11,8 +11,8 @@ namespace {
 pcre2_code* Code(void* p) { return static_cast<pcre2_code*>(p); }
 pcre2_match_data* Data(void* p) { return static_cast<pcre2_match_data*>(p); }
 
-// One JIT stack for the whole process (the programs are single-threaded);
-// large enough that deep patterns rarely need the interpreter fallback.
+// One JIT stack for the whole process: patterns are matched on one thread
+// only (korvane's passes); large enough that deep patterns rarely need the interpreter fallback.
 pcre2_jit_stack* SharedJitStack() {
   static pcre2_jit_stack* stack = pcre2_jit_stack_create(32 * 1024, 64 * 1024 * 1024, nullptr);
   return stack;

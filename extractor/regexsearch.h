@@ -9,7 +9,8 @@
 // A search that PCRE2 ended with an error counts as not found; when
 // searchError is given it receives PCRE2's error text (empty otherwise).
 
-// Searches from the first byte of text; start has no effect on the search.
+// Searches from the first byte of text. start is accepted for the callers'
+// sake and ignored: every caller of this search wants the whole text.
 bool RegexFind(std::string_view pattern, std::string_view text, int64_t& offset, int64_t start,
                std::string* searchError = nullptr);
 // Searches from the 1-based position start (below 1 means 1).
