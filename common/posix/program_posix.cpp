@@ -1,0 +1,66 @@
+// POSIX side of the running program: its file from /proc/self/exe, the
+// console on the standard streams, glibc's allocator.
+#include "common/program.h"
+
+#include <limits.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "common/paths.h"
+
+std::string ProgramPath() {
+  static std::string path = [] {
+    std::vector<char> buf(PATH_MAX + 1);
+    ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+    if (n <= 0) return std::string();
+    return std::string(buf.data(), static_cast<size_t>(n));
+  }();
+  return path;
+}
+
+std::string ProgramDir() {
+  std::string p = ProgramPath();
+  size_t slash = p.rfind('/');
+  if (slash == std::string::npos) return ExpandPath(".") + "/";
+  return p.substr(0, slash + 1);
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+void ConsoleLine(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+void ConsoleErrorText(const std::string& text) {
+  std::fflush(stdout);
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+std::string ConsoleReadLine() {
+  std::string line;
+  int c;
+  while ((c = std::fgetc(stdin)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+void TuneAllocatorForManyLines() {
+#if defined(__GLIBC__)
+  // Without the fast bins glibc merges each freed block at once instead of
+  // in later sweeps, and a larger pad grows the heap in fewer, bigger steps;
+  // both are measurably cheaper for files of 10^5 to 10^6 lines.
+  mallopt(M_MXFAST, 0);
+  mallopt(M_TOP_PAD, 64 << 20);
+#endif
+}
+
