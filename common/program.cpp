@@ -7,6 +7,28 @@
 #include "common/paths.h"
 #include "common/strutil.h"
 
+// The console is the standard streams as bytes (the Windows side sets them
+// to binary mode before main runs).
+void ConsoleLine(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+void ConsoleErrorText(const std::string& text) {
+  std::fflush(stdout);
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+std::string ConsoleReadLine() {
+  std::string line;
+  int c;
+  while ((c = std::fgetc(stdin)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
 void WaitEnter() { ConsoleReadLine(); }
 
 bool AskYesNo(const std::string& question) {

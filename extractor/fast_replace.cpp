@@ -34,11 +34,24 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+
+// First occurrence of a byte string: glibc's memmem where the C library has
+// it, else a Boyer-Moore-Horspool search (also linear on ordinary text).
+static const void* FindBytes(const char* hay, size_t hayLen, const char* needle, size_t needleLen) {
+#if defined(__GLIBC__)
+  return memmem(hay, hayLen, needle, needleLen);
+#else
+  const char* end = hay + hayLen;
+  const char* f = std::search(hay, end, std::boyer_moore_horspool_searcher(needle, needle + needleLen));
+  return f == end ? nullptr : f;
+#endif
+}
 
 std::vector<bool> ReplaceSequentialLiteral(std::string& text, const std::vector<TReplaceItem>& items) {
   std::vector<bool> found(items.size(), false);
@@ -1005,7 +1018,7 @@ class FastReplacer {
         ol.exhausted = true;
         return false;
       }
-      const void* f = memmem(text_.data() + ol.scanFrom, text_.size() - ol.scanFrom, p.data(), p.size());
+      const void* f = FindBytes(text_.data() + ol.scanFrom, text_.size() - ol.scanFrom, p.data(), p.size());
       if (f == nullptr) {
         ol.exhausted = true;
         return false;

@@ -1,5 +1,5 @@
-// POSIX side of the running program: its file from /proc/self/exe, the
-// console on the standard streams, glibc's allocator.
+// POSIX side of the running program: its file from /proc/self/exe and
+// glibc's allocator.
 #include "common/program.h"
 
 #include <limits.h>
@@ -8,7 +8,6 @@
 #endif
 #include <unistd.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "common/paths.h"
@@ -32,26 +31,6 @@ std::string ProgramDir() {
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
-}
-
-void ConsoleLine(const std::string& line) {
-  std::fwrite(line.data(), 1, line.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
-}
-
-void ConsoleErrorText(const std::string& text) {
-  std::fflush(stdout);
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
-}
-
-std::string ConsoleReadLine() {
-  std::string line;
-  int c;
-  while ((c = std::fgetc(stdin)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
 }
 
 void TuneAllocatorForManyLines() {
