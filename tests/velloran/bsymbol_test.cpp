@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <climits>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,12 +20,10 @@ namespace {
 class DedupeByLettersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char buf[PATH_MAX];
-    ASSERT_NE(::getcwd(buf, sizeof buf), nullptr);
-    oldCwd_ = buf;
-    ASSERT_EQ(::chdir(dir_.Path().c_str()), 0);
+    oldCwd_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.Path());
   }
-  void TearDown() override { ASSERT_EQ(::chdir(oldCwd_.c_str()), 0); }
+  void TearDown() override { std::filesystem::current_path(oldCwd_); }
 
   std::vector<std::string> Run(const std::vector<std::string>& lines) {
     TStringList list;
@@ -37,7 +34,7 @@ class DedupeByLettersTest : public ::testing::Test {
   std::string TestTxt() const { return ReadBytes(dir_.File("test.txt")); }
 
   TempDir dir_;
-  std::string oldCwd_;
+  std::filesystem::path oldCwd_;
 };
 
 using Lines = std::vector<std::string>;
@@ -92,7 +89,7 @@ TEST_F(DedupeByLettersTest, TestTxtIsReplaced) {
 }
 
 TEST_F(DedupeByLettersTest, TestTxtThatCannotBeWrittenIsAnError) {
-  ASSERT_EQ(::mkdir(dir_.File("test.txt").c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(dir_.File("test.txt")));
   TStringList list;
   list.Add("a");
   EXPECT_THROW(DedupeByLetters(list), EError);
@@ -237,7 +234,7 @@ TEST(BsymbolCommandLine, UnwritableTestTxtEndsWithTheErrorReport) {
   std::string prog = InstallVelloran(dir.File("bin"));
   std::string work = dir.File("work");
   WriteBytes(work + "/src.txt", CrLf({"a"}));
-  ASSERT_EQ(::mkdir((work + "/test.txt").c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(work + "/test.txt"));
   ToolResult r = RunTool(prog, {"-o", "-bsymbol", "src.txt"}, work);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Cannot create file \"" + work + "/test.txt\"."), std::string::npos) << r.err;

@@ -3,7 +3,8 @@
 #include "optimizer/cmdline.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
+
+#include <filesystem>
 
 #include "common/platform.h"
 #include "tests/support/testutil.h"
@@ -28,16 +29,19 @@ const std::string kValueError = "Error not value in parametr: ";
 class CwdGuard {
  public:
   explicit CwdGuard(const std::string& dir) {
-    char buf[4096];
-    if (getcwd(buf, sizeof buf)) old_ = buf;
-    EXPECT_EQ(chdir(dir.c_str()), 0);
+    std::error_code ec;
+    old_ = std::filesystem::current_path(ec);
+    std::filesystem::current_path(dir, ec);
+    EXPECT_FALSE(ec) << dir;
   }
   ~CwdGuard() {
-    if (!old_.empty() && chdir(old_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << old_;
+    std::error_code ec;
+    if (!old_.empty()) std::filesystem::current_path(old_, ec);
+    if (ec) ADD_FAILURE() << "cannot return to " << old_;
   }
 
  private:
-  std::string old_;
+  std::filesystem::path old_;
 };
 
 }  // namespace
