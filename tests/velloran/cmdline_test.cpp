@@ -220,30 +220,27 @@ TEST_F(ResolveTest, MissingSourceIsReportedAsGiven) {
 TEST_F(ResolveTest, OneFile) {
   Parsed r = Resolve({"src.txt"});
   ASSERT_TRUE(r.go);
-  const std::string d = dir.Path();
-  EXPECT_EQ(r.p.FileMain, d + "/src.txt");
-  EXPECT_EQ(r.p.FileEN, d + "/2Optimize_EN/src.txt");
-  EXPECT_EQ(r.p.FileRU, d + "/3Optimize_RU/src.txt");
-  EXPECT_EQ(r.p.FileRec, d + "/4Recover_RU/src.txt");
+  EXPECT_EQ(r.p.FileMain, dir.File("src.txt"));
+  EXPECT_EQ(r.p.FileEN, dir.File("2Optimize_EN/src.txt"));
+  EXPECT_EQ(r.p.FileRU, dir.File("3Optimize_RU/src.txt"));
+  EXPECT_EQ(r.p.FileRec, dir.File("4Recover_RU/src.txt"));
 }
 
 TEST_F(ResolveTest, TwoFiles) {
   Parsed r = Resolve({"./src.txt", "en/e.txt"});
   ASSERT_TRUE(r.go);
-  const std::string d = dir.Path();
-  EXPECT_EQ(r.p.FileMain, d + "/src.txt");
-  EXPECT_EQ(r.p.FileEN, d + "/en/e.txt");
-  EXPECT_EQ(r.p.FileRU, d + "/3Optimize_RU/src.txt");
-  EXPECT_EQ(r.p.FileRec, d + "/4Recover_RU/src.txt");
+  EXPECT_EQ(r.p.FileMain, dir.File("src.txt"));
+  EXPECT_EQ(r.p.FileEN, dir.File("en/e.txt"));
+  EXPECT_EQ(r.p.FileRU, dir.File("3Optimize_RU/src.txt"));
+  EXPECT_EQ(r.p.FileRec, dir.File("4Recover_RU/src.txt"));
 }
 
 TEST_F(ResolveTest, ThreeFilesWriteOverTheSource) {
   Parsed r = Resolve({"src.txt", "e.txt", "r.txt"});
   ASSERT_TRUE(r.go);
-  const std::string d = dir.Path();
-  EXPECT_EQ(r.p.FileEN, d + "/e.txt");
-  EXPECT_EQ(r.p.FileRU, d + "/r.txt");
-  EXPECT_EQ(r.p.FileRec, d + "/src.txt");
+  EXPECT_EQ(r.p.FileEN, dir.File("e.txt"));
+  EXPECT_EQ(r.p.FileRU, dir.File("r.txt"));
+  EXPECT_EQ(r.p.FileRec, dir.File("src.txt"));
 }
 
 TEST_F(ResolveTest, FourFiles) {
