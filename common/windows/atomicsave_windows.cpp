@@ -47,16 +47,10 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
     throw CreateError(path, ERROR_ACCESS_DENIED);
   if (attrs != INVALID_FILE_ATTRIBUTES && IsDevice(target)) {
-    HandleCloser h(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr));
-    if (h.get() == INVALID_HANDLE_VALUE) {
-      DWORD e = ::GetLastError();
-      throw CreateError(path, static_cast<int>(e));
-    }
-    DWORD e = WriteAllToHandle(h.get(), data);
-    DWORD ce = h.Close();
-    if (e == 0) e = ce;
-    if (e != 0) throw CreateError(path, static_cast<int>(e));
+    WriteAllAndClose(path,
+                     ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr),
+                     data);
     return;
   }
   std::string full = ExpandPath(path);

@@ -111,16 +111,10 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 void AppendToFile(const std::string& path, std::string_view data) {
-  HandleCloser h(::CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (h.get() == INVALID_HANDLE_VALUE) {
-    DWORD e = ::GetLastError();
-    throw CreateError(path, static_cast<int>(e));
-  }
-  DWORD e = WriteAllToHandle(h.get(), data);
-  DWORD ce = h.Close();
-  if (e == 0) e = ce;
-  if (e != 0) throw CreateError(path, static_cast<int>(e));
+  WriteAllAndClose(path,
+                   ::CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
+                   data);
 }
 
 bool DeleteFileIfExists(const std::string& path) { return ::DeleteFileW(Widen(path).c_str()) != 0; }

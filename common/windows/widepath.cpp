@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/errors.h"
 #include "common/strutil.h"
 
 std::wstring Widen(std::string_view s) {
@@ -23,6 +24,18 @@ std::string Narrow(std::wstring_view w) {
   std::string s(static_cast<size_t>(n > 0 ? n : 0), '\0');
   if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
   return s;
+}
+
+void WriteAllAndClose(const std::string& path, HANDLE raw, std::string_view data) {
+  if (raw == INVALID_HANDLE_VALUE) {
+    DWORD e = ::GetLastError();
+    throw CreateError(path, static_cast<int>(e));
+  }
+  HandleCloser h(raw);
+  DWORD e = WriteAllToHandle(h.get(), data);
+  DWORD ce = h.Close();
+  if (e == 0) e = ce;
+  if (e != 0) throw CreateError(path, static_cast<int>(e));
 }
 
 DWORD WriteAllToHandle(HANDLE h, std::string_view data) {

@@ -34,3 +34,7 @@ class HandleCloser {
 
 // Writes everything to a handle; returns 0 or the error code.
 DWORD WriteAllToHandle(HANDLE h, std::string_view data);
+// Takes a handle just opened for path (INVALID_HANDLE_VALUE when the open
+// failed), writes everything and closes it; raises EFCreateError with the
+// first failure.
+void WriteAllAndClose(const std::string& path, HANDLE h, std::string_view data);
