@@ -164,7 +164,7 @@ TEST(BsymbolCommandLine, OptimizeWithBsymbolWritesEnglishFileAndTestTxt) {
   TempDir dir;
   std::string prog = InstallVelloran(dir.File("bin"));
   std::string work = dir.File("work");
-  WriteBytes(work + "/src.txt", CrLf({
+  WriteBytes(work + PathSep() + "src.txt", CrLf({
                                     "...Hello!",
                                     "Hello",
                                     "Hello",
@@ -177,11 +177,11 @@ TEST(BsymbolCommandLine, OptimizeWithBsymbolWritesEnglishFileAndTestTxt) {
                                     "tab\\tx\\x0A",
                                     "C:\\\\path\\nname",
                                 }));
-  WriteBytes(work + "/test.txt", "stale\r\nstale\r\nstale\r\n");
+  WriteBytes(work + PathSep() + "test.txt", "stale\r\nstale\r\nstale\r\n");
   ToolResult r = RunTool(prog, {"-o", "-bsymbol", "src.txt"}, work);
   ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(r.out, "OPTIMIZE double " + work + "/src.txt\nDONE\n");
-  EXPECT_EQ(ReadBytes(work + "/2Optimize_EN/src.txt"), CrLf({
+  EXPECT_EQ(r.out, "OPTIMIZE double " + work + PathSep() + "src.txt\nDONE\n");
+  EXPECT_EQ(ReadBytes(work + PathSep() + "2Optimize_EN/src.txt"), CrLf({
                                                            "...Hello!",
                                                            "say \\n\"hi\"",
                                                            "123",
@@ -189,7 +189,7 @@ TEST(BsymbolCommandLine, OptimizeWithBsymbolWritesEnglishFileAndTestTxt) {
                                                            "tab\\tx\\x0A",
                                                            "C:\\\\path\\nname",
                                                        }));
-  EXPECT_EQ(ReadBytes(work + "/test.txt"), CrLf({
+  EXPECT_EQ(ReadBytes(work + PathSep() + "test.txt"), CrLf({
                                                "\"Hello\";\"...Hello!\"",
                                                "\"say \\n\"\"hi\";\"say \\n\"\"hi\"\"\"",
                                                "\"\";\"123\"",
@@ -205,11 +205,11 @@ TEST(BsymbolCommandLine, WithoutBsymbolNoTestTxt) {
   TempDir dir;
   std::string prog = InstallVelloran(dir.File("bin"));
   std::string work = dir.File("work");
-  WriteBytes(work + "/src.txt", CrLf({"...Hello!", "Hello", "Hello"}));
+  WriteBytes(work + PathSep() + "src.txt", CrLf({"...Hello!", "Hello", "Hello"}));
   ToolResult r = RunTool(prog, {"-o", "src.txt"}, work);
   ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(ReadBytes(work + "/2Optimize_EN/src.txt"), CrLf({"...Hello!", "Hello"}));
-  EXPECT_FALSE(PathExists(work + "/test.txt"));
+  EXPECT_EQ(ReadBytes(work + PathSep() + "2Optimize_EN/src.txt"), CrLf({"...Hello!", "Hello"}));
+  EXPECT_FALSE(PathExists(work + PathSep() + "test.txt"));
 }
 
 TEST(BsymbolCommandLine, RunsAfterTrimmingAndBeforeHexBorders) {
@@ -219,25 +219,25 @@ TEST(BsymbolCommandLine, RunsAfterTrimmingAndBeforeHexBorders) {
   // -bsymbol sees ' a' and 'a.' as one core and keeps ' a' as it is; -hbs
   // escapes the border spaces of the kept lines afterwards. With -dbs the
   // lines are trimmed before.
-  WriteBytes(work + "/src.txt", CrLf({" a", "a.", " b c "}));
+  WriteBytes(work + PathSep() + "src.txt", CrLf({" a", "a.", " b c "}));
   ToolResult r = RunTool(prog, {"-o", "-bsymbol", "-hbs", "src.txt"}, work);
   ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(ReadBytes(work + "/2Optimize_EN/src.txt"), CrLf({"\\x20a", "\\x20b c\\x20"}));
-  EXPECT_EQ(ReadBytes(work + "/test.txt"), CrLf({"\"a\";\" a\"", "\"b c\";\" b c \""}));
+  EXPECT_EQ(ReadBytes(work + PathSep() + "2Optimize_EN/src.txt"), CrLf({"\\x20a", "\\x20b c\\x20"}));
+  EXPECT_EQ(ReadBytes(work + PathSep() + "test.txt"), CrLf({"\"a\";\" a\"", "\"b c\";\" b c \""}));
   r = RunTool(prog, {"-o", "-bsymbol", "-dbs", "src.txt"}, work);
   ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(ReadBytes(work + "/2Optimize_EN/src.txt"), CrLf({"a", "b c"}));
+  EXPECT_EQ(ReadBytes(work + PathSep() + "2Optimize_EN/src.txt"), CrLf({"a", "b c"}));
 }
 
 TEST(BsymbolCommandLine, UnwritableTestTxtEndsWithTheErrorReport) {
   TempDir dir;
   std::string prog = InstallVelloran(dir.File("bin"));
   std::string work = dir.File("work");
-  WriteBytes(work + "/src.txt", CrLf({"a"}));
-  ASSERT_TRUE(std::filesystem::create_directory(work + "/test.txt"));
+  WriteBytes(work + PathSep() + "src.txt", CrLf({"a"}));
+  ASSERT_TRUE(std::filesystem::create_directory(work + PathSep() + "test.txt"));
   ToolResult r = RunTool(prog, {"-o", "-bsymbol", "src.txt"}, work);
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Cannot create file \"" + work + "/test.txt\"."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Cannot create file \"" + work + PathSep() + "test.txt\"."), std::string::npos) << r.err;
   EXPECT_EQ(r.out.find("DONE"), std::string::npos);
 }
 

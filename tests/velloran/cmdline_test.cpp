@@ -246,14 +246,14 @@ TEST_F(ResolveTest, ThreeFilesWriteOverTheSource) {
 TEST_F(ResolveTest, FourFiles) {
   Parsed r = Resolve({"src.txt", "e.txt", "r.txt", "sub/../out.txt"});
   ASSERT_TRUE(r.go);
-  EXPECT_EQ(r.p.FileRec, dir.Path() + "/out.txt");
+  EXPECT_EQ(r.p.FileRec, dir.File("out.txt"));
 }
 
 TEST_F(ResolveTest, SourceNameInAnotherCaseAndFolders) {
   Parsed r = Resolve({"SRC.TXT"});
   ASSERT_TRUE(r.go);
-  EXPECT_EQ(r.p.FileMain, dir.Path() + "/SRC.TXT");
-  EXPECT_EQ(r.p.FileEN, dir.Path() + "/2Optimize_EN/SRC.TXT");
+  EXPECT_EQ(r.p.FileMain, dir.File("SRC.TXT"));
+  EXPECT_EQ(r.p.FileEN, dir.File("2Optimize_EN/SRC.TXT"));
   ForceDir(dir.File("folder"));
   EXPECT_TRUE(Resolve({"folder"}).go);
 }
@@ -262,8 +262,8 @@ TEST_F(ResolveTest, SourceInAnotherFolderGivesOnlyItsNameToTheDefaults) {
   WriteBytes(dir.File("deep/x/game.txt"), "");
   Parsed r = Resolve({"deep/x/game.txt"});
   ASSERT_TRUE(r.go);
-  EXPECT_EQ(r.p.FileEN, dir.Path() + "/2Optimize_EN/game.txt");
-  EXPECT_EQ(r.p.FileRec, dir.Path() + "/4Recover_RU/game.txt");
+  EXPECT_EQ(r.p.FileEN, dir.File("2Optimize_EN/game.txt"));
+  EXPECT_EQ(r.p.FileRec, dir.File("4Recover_RU/game.txt"));
 }
 
 TEST(CheckInputs, RecoverModesNeedBothFiles) {
