@@ -1,5 +1,5 @@
 // The column line list: every line is a row of delimited fields, optionally
-// quoted and passed through the escape form of mylib.h, so that a field may
+// quoted and passed through the escape form of escape.h, so that a field may
 // hold line breaks while its row stays one line.
 #pragma once
 #include <cstdint>

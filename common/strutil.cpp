@@ -1,11 +1,10 @@
 #include "common/strutil.h"
 
-#include <unicode/uchar.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
+#include "common/casemap.h"
 #include "common/utf16.h"
 
 size_t Pos(std::string_view sub, std::string_view s, size_t from) {
@@ -101,14 +100,14 @@ std::string AnsiLowerCase(std::string_view s) {
       if (cp >= 0xD800 && cp <= 0xDFFF) {
         out.append(s.substr(i, n));
       } else {
-        AppendUtf8(out, static_cast<uint32_t>(u_tolower(static_cast<UChar32>(cp))));
+        AppendUtf8(out, SimpleLowerCase(cp));
       }
       i += n;
     }
   } else {
     // Byte per character: Latin-1 letters keep to one byte.
     for (unsigned char c : s) {
-      UChar32 l = u_tolower(c);
+      uint32_t l = SimpleLowerCase(c);
       out.push_back(static_cast<char>(l <= 0xFF ? l : c));
     }
   }

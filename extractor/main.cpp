@@ -7,6 +7,6 @@
 #include "extractor/korvane.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args = ProgramArguments(argc, argv);
   return RunProgram([&] { return RunKorvane(args); });
 }

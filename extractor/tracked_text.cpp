@@ -34,6 +34,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <map>
 #include <numeric>
@@ -41,6 +42,18 @@
 #include <utility>
 
 namespace {
+
+// First occurrence of a byte string: glibc's memmem where the C library has
+// it, else a Boyer-Moore-Horspool search (also linear on ordinary text).
+const void* FindBytes(const char* hay, size_t hayLen, const char* needle, size_t needleLen) {
+#if defined(__GLIBC__)
+  return memmem(hay, hayLen, needle, needleLen);
+#else
+  const char* end = hay + hayLen;
+  const char* f = std::search(hay, end, std::boyer_moore_horspool_searcher(needle, needle + needleLen));
+  return f == end ? nullptr : f;
+#endif
+}
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
 // Search strings of at least kQ bytes are found through one kQ-byte piece
@@ -943,7 +956,7 @@ struct TrackedText::Impl {
         ol.exhausted = true;
         return false;
       }
-      const void* f = memmem(text_.data() + ol.scanFrom, text_.size() - ol.scanFrom, p.data(), p.size());
+      const void* f = FindBytes(text_.data() + ol.scanFrom, text_.size() - ol.scanFrom, p.data(), p.size());
       if (f == nullptr) {
         ol.exhausted = true;
         return false;

@@ -57,9 +57,9 @@ inline bool LcsBelowWords(const uint64_t* peq, int words, int m, const unsigned 
   return PrefixZeros(v, m) < need;
 }
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__ELF__)
 // A copy for processors with popcnt and the newer instructions, chosen when
-// the program starts.
+// the program starts (an ELF feature: ifunc).
 __attribute__((target_clones("default", "arch=x86-64-v3")))
 #endif
 bool LcsBelowDispatch(const uint64_t* peq, int words, int m, const unsigned char* t, int n, int need,

@@ -9,6 +9,6 @@ int main(int argc, char** argv) {
   // A run holds each line of its files in a small block of its own and
   // allocates and frees millions of them (bench/optimizer_bench).
   TuneAllocatorForManyLines();
-  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  std::vector<std::string> args = ProgramArguments(argc, argv);
   return RunProgram([&args] { return VelloranMain(args); });
 }

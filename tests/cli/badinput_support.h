@@ -3,10 +3,7 @@
 // file permissions apply), snapshots of every file to show that a failed
 // run truncated or replaced nothing, and a check that /dev/full is usable.
 #pragma once
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -58,11 +55,11 @@ inline std::string Diff(const std::map<std::string, std::string>& a,
   return d;
 }
 
-inline bool IsRoot() { return ::geteuid() == 0; }
+inline bool IsRoot() { return IsRootUser(); }
 
 // The user that runs a program where permissions must apply.
-constexpr uid_t kNobody = 65534;
-constexpr gid_t kNogroup = 65534;
+constexpr int kNobody = 65534;
+constexpr int kNogroup = 65534;
 
 // Runs program like RunTool, but as user nobody when the test runs as root
 // (root reads and writes whatever the permissions say). Status 126 means
@@ -71,17 +68,6 @@ inline ToolResult RunAsUser(const std::string& program, const std::vector<std::s
                             const std::string& cwd) {
   if (!IsRoot()) return RunTool(program, args, cwd);
   return RunTool(program, args, cwd, "", kNobody, kNogroup);
-}
-
-// /dev/full refuses every write with "No space left on device".
-inline bool DevFullUsable() {
-  struct stat st;
-  if (::stat("/dev/full", &st) != 0 || !S_ISCHR(st.st_mode)) return false;
-  int fd = ::open("/dev/full", O_WRONLY);
-  if (fd < 0) return false;
-  const bool refuses = ::write(fd, "x", 1) < 0 && errno == ENOSPC;
-  ::close(fd);
-  return refuses;
 }
 
 // Lines of the console output.
@@ -119,16 +105,16 @@ inline std::vector<std::string> TempLeftovers(const std::map<std::string, std::s
 // program (copied into it) can be run and can write there.
 class BadInputFolder : public testing::Test {
  protected:
-  void SetUp() override { ::chmod(dir_.Path().c_str(), 0777); }
+  void SetUp() override { SetFileMode(dir_.Path(), 0777); }
   std::string F(const std::string& name) const { return dir_.File(name); }
-  std::string Root() const { return dir_.Path() + "/"; }
+  std::string Root() const { return dir_.Path() + PathSep(); }
   void Write(const std::string& name, const std::string& bytes) {
     WriteBytes(F(name), bytes);
-    ::chmod(F(name).c_str(), 0666);
+    SetFileMode(F(name), 0666);
   }
-  void Folder(const std::string& name, mode_t mode = 0777) {
+  void Folder(const std::string& name, int mode = 0777) {
     fs::create_directories(F(name));
-    ::chmod(F(name).c_str(), mode);
+    SetFileMode(F(name), mode);
   }
   void Link(const std::string& name, const std::string& target) { fs::create_symlink(target, F(name)); }
   // Whether a run where permissions apply is possible.
@@ -148,6 +134,7 @@ class BadInputFolder : public testing::Test {
 // and not possible here.
 #define REQUIRE_USER_RUNS()                                                                   \
   do {                                                                                        \
+    SKIP_ON_WINDOWS("POSIX permissions and runs as another user do not apply");              \
     if (!UserRunsPossible())                                                                  \
       GTEST_SKIP() << "running as root and the program cannot be run as user nobody: "        \
                       "permissions do not apply, case skipped";                               \
@@ -155,7 +142,8 @@ class BadInputFolder : public testing::Test {
 
 #define REQUIRE_DEV_FULL()                                                              \
   do {                                                                                  \
-    if (!badinput::DevFullUsable())                                                     \
+    SKIP_ON_WINDOWS("there is no /dev/full");                                           \
+    if (!DevFullUsable())                                                     \
       GTEST_SKIP() << "/dev/full is not usable here: the full-disk case is skipped";    \
   } while (0)
 

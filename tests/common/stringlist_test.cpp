@@ -71,13 +71,14 @@ TEST(StringList, MissingFileRaisesOpenError) {
     l.LoadFromFile(d.File("nope.txt"));
     FAIL();
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + d.File("nope.txt") + "\". No such file or directory");
+    EXPECT_EQ(std::string(e.what()),
+              SystemMessage("Cannot open file \"" + d.File("nope.txt") + "\". No such file or directory"));
   }
   try {
     l.LoadFromFile(d.Path());
     FAIL();
   } catch (const EFOpenError& e) {
-    EXPECT_NE(std::string(e.what()).find("Is a directory"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find(SystemMessage("Is a directory")), std::string::npos);
   }
 }
 

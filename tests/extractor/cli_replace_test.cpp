@@ -347,7 +347,7 @@ TEST_F(KorvaneReplace, FailedWriteIsAnErrorNotDone) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.find("Done: "), std::string::npos) << r.out;
   EXPECT_NE(r.err.find(F("d.bin.temp")), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("Is a directory"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(SystemMessage("Is a directory")), std::string::npos) << r.err;
   EXPECT_EQ(ReadBytes(F("d.bin")), "[a]");
 }
 

@@ -1,14 +1,19 @@
 // Data files over 61,000,000 bytes are also written out as pieces that end
 // where a match of the first entry begins.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <filesystem>
 #include <fstream>
 
 #include "tests/extractor/korvane_cli.h"
 
 namespace {
+
+// Overwrites bytes of an existing file at an offset.
+void WriteAt(const std::string& path, long long offset, const std::string& bytes) {
+  std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
+  f.seekp(offset);
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(f.good()) << path;
+}
 
 // The file: "[first]" at the start, 'a' bytes, "[x]" at offset 60,000,100.
 void MakeBigFile(const std::string& path, long long size) {
@@ -23,15 +28,13 @@ void MakeBigFile(const std::string& path, long long size) {
     block.assign(1 << 20, 'a');
   }
   f.close();
-  int fd = ::open(path.c_str(), O_WRONLY);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::pwrite(fd, "[x]", 3, 60000100), 3);
-  ::close(fd);
+  WriteAt(path, 60000100, "[x]");
 }
 
 long long SizeOf(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+  std::error_code ec;
+  auto n = std::filesystem::file_size(path, ec);
+  return ec ? -1 : static_cast<long long>(n);
 }
 
 }  // namespace
@@ -58,33 +61,27 @@ TEST_F(KorvaneCli, SplitsFilesOverTheThreshold) {
 
   // Existing pieces are kept; missing ones are written; "y" goes on with
   // the whole file.
-  struct stat before;
-  ASSERT_EQ(::stat(F("big_1.dat").c_str(), &before), 0);
-  ASSERT_EQ(::unlink(F("big_2.dat").c_str()), 0);
+  const std::string before = FileIdentity(F("big_1.dat"));
+  ASSERT_NE(before, "");
+  ASSERT_TRUE(std::filesystem::remove(F("big_2.dat")));
   r = Run({"extract", "big.dat", "t.txt"}, "Y\n");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "Please wait...\nSplite file!!!\nWarning loading!!!\nContinue? y/n\nDone: " + F("t.txt") + "\n");
-  struct stat after;
-  ASSERT_EQ(::stat(F("big_1.dat").c_str(), &after), 0);
-  EXPECT_EQ(after.st_ino, before.st_ino);
-  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  EXPECT_EQ(FileIdentity(F("big_1.dat")), before);
   EXPECT_EQ(SizeOf(F("big_2.dat")), 1000000);
   EXPECT_EQ(ReadBytes(F("t.txt")), "first\r\nx\r\n");
 
   // A full window without a match stops the run.
-  ASSERT_EQ(::unlink(F("big_1.dat").c_str()), 0);
-  ASSERT_EQ(::unlink(F("big_2.dat").c_str()), 0);
-  int fd = ::open(data.c_str(), O_WRONLY);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::pwrite(fd, "aaa", 3, 60000100), 3);
+  ASSERT_TRUE(std::filesystem::remove(F("big_1.dat")));
+  ASSERT_TRUE(std::filesystem::remove(F("big_2.dat")));
+  WriteAt(data, 60000100, "aaa");
   r = Run({"extract", "big.dat", "u.txt"}, "y\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Operation aborted."), std::string::npos) << r.err;
   EXPECT_FALSE(PathExists(F("u.txt")));
 
   // Exactly 61,000,000 bytes: not split.
-  ASSERT_EQ(::ftruncate(fd, 61000000), 0);
-  ::close(fd);
+  std::filesystem::resize_file(data, 61000000);
   EXPECT_FALSE(PathExists(F("big_1.dat")));  // the aborted run wrote no piece
   r = Run({"extract", "big.dat", "u.txt"});
   EXPECT_EQ(r.status, 0) << r.err;

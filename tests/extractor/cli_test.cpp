@@ -1,6 +1,5 @@
 // Start of a korvane run: usage, option scan, script lookup, file checks,
 // "-out_data", script errors, dispatch.
-#include <sys/stat.h>
 
 #include "common/platform.h"
 #include "extractor/params.h"
@@ -48,9 +47,10 @@ TEST_F(KorvaneCli, MissingFiles) {
   // REPLACE in capitals passes the check and fails on the text file.
   r = Run({"REPLACE", "d.bin", "t.txt"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "Please wait...\nCannot open file \"" + F("t.txt") +
-                       "\". No such file or directory\nERROR LINE: 1 x\n");
-  EXPECT_NE(r.err.find("Exception EReplaceLineError in module korvane at "), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, SystemMessage("Please wait...\nCannot open file \"" + F("t.txt") +
+                                  "\". No such file or directory\nERROR LINE: 1 x\n"));
+  EXPECT_NE(r.err.find(SystemMessage("Exception EReplaceLineError in module korvane at ")), std::string::npos)
+      << r.err;
   EXPECT_NE(r.err.find("\nERROR LINE: 1 x.\n"), std::string::npos) << r.err;
   EXPECT_EQ(ReadBytes(F("d.bin")), "[x]");
 }
@@ -60,8 +60,8 @@ TEST_F(KorvaneCli, MissingScriptIsAnOpenError) {
   ToolResult r = Run({"extract", "d.bin", "t.txt"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Not find script: " + Root() + "script_list.txt\nAnd not find in root exe!!!\nPlease wait...\n");
-  EXPECT_EQ(r.err.rfind("Exception EFOpenError in module korvane at ", 0), 0u) << r.err;
-  EXPECT_NE(r.err.find("\nCannot open file \"" + Root() + "script_list.txt\". No such file or directory.\n"),
+  EXPECT_EQ(r.err.rfind(SystemMessage("Exception EFOpenError in module korvane at "), 0), 0u) << r.err;
+  EXPECT_NE(r.err.find(SystemMessage("\nCannot open file \"" + Root() + "script_list.txt\". No such file or directory.\n")),
             std::string::npos)
       << r.err;
   EXPECT_FALSE(PathExists(F("t.txt")));
@@ -146,13 +146,13 @@ TEST_F(KorvaneCli, FailedOutDataCopyStopsTheRun) {
   EXPECT_NE(r.err.find("Cannot copy file \"" + F("d.bin") + "\" to \"" + F("blocker/copy.bin") + "\""),
             std::string::npos)
       << r.err;
-  EXPECT_NE(r.err.find("Not a directory"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(SystemMessage("Not a directory")), std::string::npos) << r.err;
   EXPECT_FALSE(PathExists(F("t.txt")));
 }
 
 TEST_F(KorvaneCli, ReadOnlyDataFileCanBeExtracted) {
   WriteBytes(F("d.bin"), "[x]");
-  ::chmod(F("d.bin").c_str(), 0444);
+  SetFileMode(F("d.bin"), 0444);
   Script(Brackets());
   ToolResult r = Run({"extract", "d.bin", "t.txt"});
   EXPECT_EQ(r.status, 0);

@@ -14,7 +14,7 @@ class KorvaneCli : public testing::Test {
 
   std::string F(const std::string& name) const { return dir_.File(name); }
   // Program directory as the program prints it.
-  std::string Root() const { return dir_.Path() + "/"; }
+  std::string Root() const { return dir_.Path() + PathSep(); }
   void Script(const std::vector<std::string>& lines, const std::string& name = "script_list.txt") {
     WriteBytes(F(name), CrLf(lines));
   }

@@ -3,7 +3,8 @@
 #include "optimizer/cmdline.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
+
+#include <filesystem>
 
 #include "common/platform.h"
 #include "tests/support/testutil.h"
@@ -29,16 +30,19 @@ const std::string kValueError = "Error not value in parametr: ";
 class CwdGuard {
  public:
   explicit CwdGuard(const std::string& dir) {
-    char buf[4096];
-    if (getcwd(buf, sizeof buf)) old_ = buf;
-    EXPECT_EQ(chdir(dir.c_str()), 0);
+    std::error_code ec;
+    old_ = std::filesystem::current_path(ec);
+    std::filesystem::current_path(dir, ec);
+    EXPECT_FALSE(ec) << dir;
   }
   ~CwdGuard() {
-    if (!old_.empty() && chdir(old_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << old_;
+    std::error_code ec;
+    if (!old_.empty()) std::filesystem::current_path(old_, ec);
+    if (ec) ADD_FAILURE() << "cannot return to " << old_;
   }
 
  private:
-  std::string old_;
+  std::filesystem::path old_;
 };
 
 }  // namespace
@@ -217,43 +221,40 @@ TEST_F(ResolveTest, MissingSourceIsReportedAsGiven) {
 TEST_F(ResolveTest, OneFile) {
   Parsed r = Resolve({"src.txt"});
   ASSERT_TRUE(r.go);
-  const std::string d = dir.Path();
-  EXPECT_EQ(r.p.FileMain, d + "/src.txt");
-  EXPECT_EQ(r.p.FileEN, d + "/2Optimize_EN/src.txt");
-  EXPECT_EQ(r.p.FileRU, d + "/3Optimize_RU/src.txt");
-  EXPECT_EQ(r.p.FileRec, d + "/4Recover_RU/src.txt");
+  EXPECT_EQ(r.p.FileMain, dir.File("src.txt"));
+  EXPECT_EQ(r.p.FileEN, dir.File("2Optimize_EN/src.txt"));
+  EXPECT_EQ(r.p.FileRU, dir.File("3Optimize_RU/src.txt"));
+  EXPECT_EQ(r.p.FileRec, dir.File("4Recover_RU/src.txt"));
 }
 
 TEST_F(ResolveTest, TwoFiles) {
   Parsed r = Resolve({"./src.txt", "en/e.txt"});
   ASSERT_TRUE(r.go);
-  const std::string d = dir.Path();
-  EXPECT_EQ(r.p.FileMain, d + "/src.txt");
-  EXPECT_EQ(r.p.FileEN, d + "/en/e.txt");
-  EXPECT_EQ(r.p.FileRU, d + "/3Optimize_RU/src.txt");
-  EXPECT_EQ(r.p.FileRec, d + "/4Recover_RU/src.txt");
+  EXPECT_EQ(r.p.FileMain, dir.File("src.txt"));
+  EXPECT_EQ(r.p.FileEN, dir.File("en/e.txt"));
+  EXPECT_EQ(r.p.FileRU, dir.File("3Optimize_RU/src.txt"));
+  EXPECT_EQ(r.p.FileRec, dir.File("4Recover_RU/src.txt"));
 }
 
 TEST_F(ResolveTest, ThreeFilesWriteOverTheSource) {
   Parsed r = Resolve({"src.txt", "e.txt", "r.txt"});
   ASSERT_TRUE(r.go);
-  const std::string d = dir.Path();
-  EXPECT_EQ(r.p.FileEN, d + "/e.txt");
-  EXPECT_EQ(r.p.FileRU, d + "/r.txt");
-  EXPECT_EQ(r.p.FileRec, d + "/src.txt");
+  EXPECT_EQ(r.p.FileEN, dir.File("e.txt"));
+  EXPECT_EQ(r.p.FileRU, dir.File("r.txt"));
+  EXPECT_EQ(r.p.FileRec, dir.File("src.txt"));
 }
 
 TEST_F(ResolveTest, FourFiles) {
   Parsed r = Resolve({"src.txt", "e.txt", "r.txt", "sub/../out.txt"});
   ASSERT_TRUE(r.go);
-  EXPECT_EQ(r.p.FileRec, dir.Path() + "/out.txt");
+  EXPECT_EQ(r.p.FileRec, dir.File("out.txt"));
 }
 
 TEST_F(ResolveTest, SourceNameInAnotherCaseAndFolders) {
   Parsed r = Resolve({"SRC.TXT"});
   ASSERT_TRUE(r.go);
-  EXPECT_EQ(r.p.FileMain, dir.Path() + "/SRC.TXT");
-  EXPECT_EQ(r.p.FileEN, dir.Path() + "/2Optimize_EN/SRC.TXT");
+  EXPECT_EQ(r.p.FileMain, dir.File("SRC.TXT"));
+  EXPECT_EQ(r.p.FileEN, dir.File("2Optimize_EN/SRC.TXT"));
   ForceDir(dir.File("folder"));
   EXPECT_TRUE(Resolve({"folder"}).go);
 }
@@ -262,8 +263,8 @@ TEST_F(ResolveTest, SourceInAnotherFolderGivesOnlyItsNameToTheDefaults) {
   WriteBytes(dir.File("deep/x/game.txt"), "");
   Parsed r = Resolve({"deep/x/game.txt"});
   ASSERT_TRUE(r.go);
-  EXPECT_EQ(r.p.FileEN, dir.Path() + "/2Optimize_EN/game.txt");
-  EXPECT_EQ(r.p.FileRec, dir.Path() + "/4Recover_RU/game.txt");
+  EXPECT_EQ(r.p.FileEN, dir.File("2Optimize_EN/game.txt"));
+  EXPECT_EQ(r.p.FileRec, dir.File("4Recover_RU/game.txt"));
 }
 
 TEST(CheckInputs, RecoverModesNeedBothFiles) {

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <climits>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,12 +20,10 @@ namespace {
 class DedupeByLettersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char buf[PATH_MAX];
-    ASSERT_NE(::getcwd(buf, sizeof buf), nullptr);
-    oldCwd_ = buf;
-    ASSERT_EQ(::chdir(dir_.Path().c_str()), 0);
+    oldCwd_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.Path());
   }
-  void TearDown() override { ASSERT_EQ(::chdir(oldCwd_.c_str()), 0); }
+  void TearDown() override { std::filesystem::current_path(oldCwd_); }
 
   std::vector<std::string> Run(const std::vector<std::string>& lines) {
     TStringList list;
@@ -37,7 +34,7 @@ class DedupeByLettersTest : public ::testing::Test {
   std::string TestTxt() const { return ReadBytes(dir_.File("test.txt")); }
 
   TempDir dir_;
-  std::string oldCwd_;
+  std::filesystem::path oldCwd_;
 };
 
 using Lines = std::vector<std::string>;
@@ -92,7 +89,7 @@ TEST_F(DedupeByLettersTest, TestTxtIsReplaced) {
 }
 
 TEST_F(DedupeByLettersTest, TestTxtThatCannotBeWrittenIsAnError) {
-  ASSERT_EQ(::mkdir(dir_.File("test.txt").c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(dir_.File("test.txt")));
   TStringList list;
   list.Add("a");
   EXPECT_THROW(DedupeByLetters(list), EError);
@@ -167,7 +164,7 @@ TEST(BsymbolCommandLine, OptimizeWithBsymbolWritesEnglishFileAndTestTxt) {
   TempDir dir;
   std::string prog = InstallVelloran(dir.File("bin"));
   std::string work = dir.File("work");
-  WriteBytes(work + "/src.txt", CrLf({
+  WriteBytes(work + PathSep() + "src.txt", CrLf({
                                     "...Hello!",
                                     "Hello",
                                     "Hello",
@@ -180,11 +177,11 @@ TEST(BsymbolCommandLine, OptimizeWithBsymbolWritesEnglishFileAndTestTxt) {
                                     "tab\\tx\\x0A",
                                     "C:\\\\path\\nname",
                                 }));
-  WriteBytes(work + "/test.txt", "stale\r\nstale\r\nstale\r\n");
+  WriteBytes(work + PathSep() + "test.txt", "stale\r\nstale\r\nstale\r\n");
   ToolResult r = RunTool(prog, {"-o", "-bsymbol", "src.txt"}, work);
   ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(r.out, "OPTIMIZE double " + work + "/src.txt\nDONE\n");
-  EXPECT_EQ(ReadBytes(work + "/2Optimize_EN/src.txt"), CrLf({
+  EXPECT_EQ(r.out, "OPTIMIZE double " + work + PathSep() + "src.txt\nDONE\n");
+  EXPECT_EQ(ReadBytes(work + PathSep() + "2Optimize_EN/src.txt"), CrLf({
                                                            "...Hello!",
                                                            "say \\n\"hi\"",
                                                            "123",
@@ -192,7 +189,7 @@ TEST(BsymbolCommandLine, OptimizeWithBsymbolWritesEnglishFileAndTestTxt) {
                                                            "tab\\tx\\x0A",
                                                            "C:\\\\path\\nname",
                                                        }));
-  EXPECT_EQ(ReadBytes(work + "/test.txt"), CrLf({
+  EXPECT_EQ(ReadBytes(work + PathSep() + "test.txt"), CrLf({
                                                "\"Hello\";\"...Hello!\"",
                                                "\"say \\n\"\"hi\";\"say \\n\"\"hi\"\"\"",
                                                "\"\";\"123\"",
@@ -208,11 +205,11 @@ TEST(BsymbolCommandLine, WithoutBsymbolNoTestTxt) {
   TempDir dir;
   std::string prog = InstallVelloran(dir.File("bin"));
   std::string work = dir.File("work");
-  WriteBytes(work + "/src.txt", CrLf({"...Hello!", "Hello", "Hello"}));
+  WriteBytes(work + PathSep() + "src.txt", CrLf({"...Hello!", "Hello", "Hello"}));
   ToolResult r = RunTool(prog, {"-o", "src.txt"}, work);
   ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(ReadBytes(work + "/2Optimize_EN/src.txt"), CrLf({"...Hello!", "Hello"}));
-  EXPECT_FALSE(PathExists(work + "/test.txt"));
+  EXPECT_EQ(ReadBytes(work + PathSep() + "2Optimize_EN/src.txt"), CrLf({"...Hello!", "Hello"}));
+  EXPECT_FALSE(PathExists(work + PathSep() + "test.txt"));
 }
 
 TEST(BsymbolCommandLine, RunsAfterTrimmingAndBeforeHexBorders) {
@@ -222,25 +219,25 @@ TEST(BsymbolCommandLine, RunsAfterTrimmingAndBeforeHexBorders) {
   // -bsymbol sees ' a' and 'a.' as one core and keeps ' a' as it is; -hbs
   // escapes the border spaces of the kept lines afterwards. With -dbs the
   // lines are trimmed before.
-  WriteBytes(work + "/src.txt", CrLf({" a", "a.", " b c "}));
+  WriteBytes(work + PathSep() + "src.txt", CrLf({" a", "a.", " b c "}));
   ToolResult r = RunTool(prog, {"-o", "-bsymbol", "-hbs", "src.txt"}, work);
   ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(ReadBytes(work + "/2Optimize_EN/src.txt"), CrLf({"\\x20a", "\\x20b c\\x20"}));
-  EXPECT_EQ(ReadBytes(work + "/test.txt"), CrLf({"\"a\";\" a\"", "\"b c\";\" b c \""}));
+  EXPECT_EQ(ReadBytes(work + PathSep() + "2Optimize_EN/src.txt"), CrLf({"\\x20a", "\\x20b c\\x20"}));
+  EXPECT_EQ(ReadBytes(work + PathSep() + "test.txt"), CrLf({"\"a\";\" a\"", "\"b c\";\" b c \""}));
   r = RunTool(prog, {"-o", "-bsymbol", "-dbs", "src.txt"}, work);
   ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(ReadBytes(work + "/2Optimize_EN/src.txt"), CrLf({"a", "b c"}));
+  EXPECT_EQ(ReadBytes(work + PathSep() + "2Optimize_EN/src.txt"), CrLf({"a", "b c"}));
 }
 
 TEST(BsymbolCommandLine, UnwritableTestTxtEndsWithTheErrorReport) {
   TempDir dir;
   std::string prog = InstallVelloran(dir.File("bin"));
   std::string work = dir.File("work");
-  WriteBytes(work + "/src.txt", CrLf({"a"}));
-  ASSERT_EQ(::mkdir((work + "/test.txt").c_str(), 0755), 0);
+  WriteBytes(work + PathSep() + "src.txt", CrLf({"a"}));
+  ASSERT_TRUE(std::filesystem::create_directory(work + PathSep() + "test.txt"));
   ToolResult r = RunTool(prog, {"-o", "-bsymbol", "src.txt"}, work);
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Cannot create file \"" + work + "/test.txt\"."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Cannot create file \"" + work + PathSep() + "test.txt\"."), std::string::npos) << r.err;
   EXPECT_EQ(r.out.find("DONE"), std::string::npos);
 }
 

@@ -379,7 +379,9 @@ TEST_F(LineModesRun, NoModeDoesNotCreateTheFolder) {
   r = Run({"in.txt"});
   EXPECT_EQ(r.status, 1);
   const std::string cwd = std::filesystem::canonical(dir.Path()).string();
-  EXPECT_NE(r.err.find("Cannot create file \"" + cwd + "/2Optimize_EN/in.txt\""), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Cannot create file \"" + cwd + PathSep() + "2Optimize_EN" + PathSep() + "in.txt\""),
+            std::string::npos)
+      << r.err;
   EXPECT_FALSE(PathExists(F("2Optimize_EN")));
 }
 

@@ -250,7 +250,7 @@ TEST_F(UpdateRun, DefaultFoldersAndFinishingSteps) {
   // A relative name is expanded against the working folder as the system
   // reports it (symbolic links resolved).
   const std::string cwd = std::filesystem::canonical(dir.Path()).string();
-  EXPECT_EQ(r.out, "Update text " + cwd + "/game.txt\nDONE\n");
+  EXPECT_EQ(r.out, "Update text " + cwd + PathSep() + "game.txt\nDONE\n");
   EXPECT_EQ(ReadBytes(F("4Recover_RU/game.txt")), CrLf({"Odin", "Dva"}));
 }
 

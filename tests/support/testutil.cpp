@@ -1,11 +1,5 @@
+// Test helpers that are the same on every system.
 #include "tests/support/testutil.h"
-
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <grp.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,11 +12,18 @@
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
-  std::string tmpl = (fs::temp_directory_path() / "kvtest.XXXXXX").string();
-  std::vector<char> buf(tmpl.begin(), tmpl.end());
-  buf.push_back('\0');
-  if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = buf.data();
+  std::random_device seed;
+  std::mt19937 rng(seed());
+  const std::string alphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path p = fs::temp_directory_path() / ("kvtest." + RandomString(rng, alphabet, 8, 8));
+    std::error_code ec;
+    if (fs::create_directory(p, ec)) {
+      path_ = p.string();
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {
@@ -31,22 +32,38 @@ TempDir::~TempDir() {
   // took rights away.
   for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
        it.increment(ec)) {
-    if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0755);
+    if (it->is_symlink(ec)) continue;
+    if (it->is_directory(ec)) {
+      SetFileMode(it->path().string(), 0755);
+    } else if (OnWindows()) {
+      SetFileMode(it->path().string(), 0644);
+    }
   }
-  ::chmod(path_.c_str(), 0755);
+  SetFileMode(path_, 0755);
   fs::remove_all(path_, ec);
 }
 
+std::filesystem::path U8Path(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string TempDir::File(const std::string& name) const {
+  std::string f = path_ + PathSep() + name;
+  for (char& c : f)
+    if (c == '/' || c == '\\') c = PathSep();
+  return f;
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
-  fs::path p(path);
+  fs::path p = U8Path(path);
   if (p.has_parent_path()) fs::create_directories(p.parent_path());
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  std::ofstream f(p, std::ios::binary | std::ios::trunc);
   if (!f) throw std::runtime_error("cannot write " + path);
   f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string ReadBytes(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
+  std::ifstream f(U8Path(path), std::ios::binary);
   if (!f) return "";
   std::ostringstream ss;
   ss << f.rdbuf();
@@ -54,60 +71,22 @@ std::string ReadBytes(const std::string& path) {
 }
 
 bool PathExists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(U8Path(path), ec));
 }
 
 std::string InstallTool(const std::string& builtProgram, const std::string& dir) {
-  std::string target = dir + "/" + fs::path(builtProgram).filename().string();
-  fs::create_directories(dir);
+  fs::path target = U8Path(dir) / fs::path(builtProgram).filename();
+  fs::create_directories(U8Path(dir));
   fs::copy_file(builtProgram, target, fs::copy_options::overwrite_existing);
-  ::chmod(target.c_str(), 0755);
-  return target;
+  const std::u8string u8 = target.u8string();
+  std::string path(u8.begin(), u8.end());
+  SetFileMode(path, 0755);
+  return path;
 }
 
 std::string InstallKorvane(const std::string& dir) { return InstallTool(KORVANE_BIN, dir); }
 std::string InstallVelloran(const std::string& dir) { return InstallTool(VELLORAN_BIN, dir); }
-
-ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
-                   const std::string& cwd, const std::string& stdinText, int asUid, int asGid) {
-  TempDir io;
-  // Another user must be able to write its output here.
-  if (asUid >= 0) ::chmod(io.Path().c_str(), 0777);
-  std::string outPath = io.File("stdout"), errPath = io.File("stderr"), inPath = "/dev/null";
-  if (!stdinText.empty()) {
-    inPath = io.File("stdin");
-    WriteBytes(inPath, stdinText);
-  }
-  pid_t pid = ::fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    int in = ::open(inPath.c_str(), O_RDONLY);
-    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0 || ::chdir(cwd.c_str()) != 0) _exit(127);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    if (asUid >= 0 && (::setgroups(0, nullptr) != 0 || ::setgid(static_cast<gid_t>(asGid)) != 0 ||
-                       ::setuid(static_cast<uid_t>(asUid)) != 0))
-      _exit(126);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  int st = 0;
-  while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {
-  }
-  ToolResult r;
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-  r.out = ReadBytes(outPath);
-  r.err = ReadBytes(errPath);
-  return r;
-}
 
 std::string CrLf(const std::vector<std::string>& lines) {
   std::string s;

@@ -1,0 +1,45 @@
+// POSIX side of the running program: its file from /proc/self/exe and
+// glibc's allocator.
+#include "common/program.h"
+
+#include <limits.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+#include <unistd.h>
+
+#include <vector>
+
+#include "common/paths.h"
+
+std::string ProgramPath() {
+  static std::string path = [] {
+    std::vector<char> buf(PATH_MAX + 1);
+    ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+    if (n <= 0) return std::string();
+    return std::string(buf.data(), static_cast<size_t>(n));
+  }();
+  return path;
+}
+
+std::string ProgramDir() {
+  std::string p = ProgramPath();
+  size_t slash = p.rfind('/');
+  if (slash == std::string::npos) return ExpandPath(".") + "/";
+  return p.substr(0, slash + 1);
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+void TuneAllocatorForManyLines() {
+#if defined(__GLIBC__)
+  // Without the fast bins glibc merges each freed block at once instead of
+  // in later sweeps, and a larger pad grows the heap in fewer, bigger steps;
+  // both are measurably cheaper for files of 10^5 to 10^6 lines.
+  mallopt(M_MXFAST, 0);
+  mallopt(M_TOP_PAD, 64 << 20);
+#endif
+}
+

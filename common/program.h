@@ -1,0 +1,31 @@
+// The running program: its file and folder, its arguments, the console,
+// allocator tuning and the end-of-run report of an uncaught error.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+// Folder of the running program file, with a trailing separator.
+std::string ProgramDir();
+// Full path of the running program file.
+std::string ProgramPath();
+// The command-line arguments after the program name, as UTF-8 where the
+// system hands them over in another form.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// Console: one whole line per message, flushed. Messages are bytes.
+void ConsoleLine(const std::string& line);
+void ConsoleErrorText(const std::string& text);
+// Reads one line of standard input; at end of input it is an empty line.
+std::string ConsoleReadLine();
+void WaitEnter();
+// Prints question + " y/n", reads a line, true when it lowercased equals "y".
+bool AskYesNo(const std::string& question);
+
+// Sets the allocator up for runs that allocate and free millions of small
+// strings (one per line of a large file).
+void TuneAllocatorForManyLines();
+
+// Runs a program body and turns an uncaught error into the end-of-run
+// report on standard error with exit status 1.
+int RunProgram(const std::function<int()>& body);
