@@ -25,6 +25,11 @@ bool AskYesNo(const std::string& question);
 // Sets the allocator up for runs that allocate and free millions of small
 // strings (one per line of a large file).
 void TuneAllocatorForManyLines();
+// Where the system backs memory with huge pages only when a program asks
+// for them, restarts the program once (same file, same arguments, nothing
+// read or written yet) with the C library told to ask for them. Call first
+// thing in main. Returns when there is nothing to do or the restart fails.
+void UseHugePages(char** argv);
 
 // Runs a program body and turns an uncaught error into the end-of-run
 // report on standard error with exit status 1.

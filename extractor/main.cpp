@@ -7,6 +7,7 @@
 #include "extractor/korvane.h"
 
 int main(int argc, char** argv) {
+  UseHugePages(argv);
   std::vector<std::string> args = ProgramArguments(argc, argv);
   return RunProgram([&] { return RunKorvane(args); });
 }

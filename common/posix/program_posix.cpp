@@ -5,9 +5,13 @@
 #include <limits.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
+#include <sys/auxv.h>
 #endif
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <vector>
 
 #include "common/paths.h"
@@ -43,3 +47,31 @@ void TuneAllocatorForManyLines() {
 #endif
 }
 
+
+void UseHugePages(char** argv) {
+#if defined(__GLIBC__)
+  // A large file makes the programs touch hundreds of megabytes, and every
+  // 4 KiB page is a fault; with 2 MiB pages the same work takes a fraction
+  // of the time. With transparent huge pages in "madvise" mode glibc asks for
+  // them only when its tunable says so at start, so the program restarts
+  // itself once with the tunable set.
+  if (getauxval(AT_SECURE) != 0) return;  // the C library ignores tunables here
+  const char* old = std::getenv("GLIBC_TUNABLES");
+  if (old && std::strstr(old, "glibc.malloc.hugetlb")) return;  // already set, or the user's choice
+  std::ifstream thp("/sys/kernel/mm/transparent_hugepage/enabled");
+  std::string modes;
+  std::getline(thp, modes);
+  if (modes.find("[madvise]") == std::string::npos) return;
+  const std::string value = old && *old ? std::string(old) + ":glibc.malloc.hugetlb=1" : "glibc.malloc.hugetlb=1";
+  if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
+  execv("/proc/self/exe", argv);
+  // The restart failed: go on as started.
+  if (old) {
+    setenv("GLIBC_TUNABLES", old, 1);
+  } else {
+    unsetenv("GLIBC_TUNABLES");
+  }
+#else
+  (void)argv;
+#endif
+}

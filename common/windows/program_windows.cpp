@@ -77,3 +77,5 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 
 // The system's heap already serves many small blocks well.
 void TuneAllocatorForManyLines() {}
+
+void UseHugePages(char**) {}
