@@ -1,25 +1,47 @@
 // The first index holding a key, kept up to date while indexes change their
 // key: the answer a scan from the start would give, in O(1) average per
-// lookup. Per key a min-heap of indexes; entries of indexes that have left
-// the key are dropped when they come to the top.
+// lookup.
+//
+// Every distinct key is stored once, in an arena, and known by a small
+// number; an index holds the number of its key. A key held by one index
+// keeps just that index; a key held by several keeps a min-heap of them.
+// Entries of indexes that have left the key are dropped when they come to
+// the top. Lists of a million lines make this the largest structure of a
+// run, so it holds no string per index and no heap per key.
 #pragma once
-#include <string>
-#include <unordered_map>
+#include <cstdint>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 class TFirstByKey {
  public:
   void Reserve(size_t count);
   // The next index (Count()) holds key.
-  void Append(std::string key);
+  void Append(std::string_view key);
   // Index now holds key.
-  void Replace(int index, std::string key);
+  void Replace(int index, std::string_view key);
   // Lowest index holding key, -1 when none.
-  int First(const std::string& key);
-  int Count() const { return static_cast<int>(keys_.size()); }
+  int First(std::string_view key);
+  int Count() const { return static_cast<int>(keyOf_.size()); }
 
  private:
-  void Push(const std::string& key, int index);
-  std::vector<std::string> keys_;  // current key per index
-  std::unordered_map<std::string, std::vector<int>> heaps_;
+  static constexpr uint32_t kNone = UINT32_MAX;
+  uint32_t Find(std::string_view key, uint64_t hash) const;  // key number or kNone
+  uint32_t Intern(std::string_view key);
+  void Grow();
+  void Push(uint32_t id, int index);
+
+  std::vector<uint32_t> keyOf_;  // key number per index
+  // Per key number: its text, its single index (or -1), and the number of
+  // its heap in heaps_ once a second index holds it.
+  std::vector<std::string_view> text_;
+  std::vector<int> single_;
+  std::vector<int> heapOf_;
+  std::vector<std::vector<int>> heaps_;
+  // Open addressing over key numbers: slot = (hash high bits, number + 1).
+  std::vector<uint64_t> slots_;
+  // The key texts, in blocks that never move.
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  size_t blockUsed_ = 0, blockSize_ = 0;
 };

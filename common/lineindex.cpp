@@ -4,13 +4,24 @@
 
 TLineIndex::TLineIndex(const std::vector<std::string>& lines, TLineMatch_Kind kind) : kind_(kind) {
   index_.Reserve(lines.size());
-  for (const std::string& line : lines) index_.Append(KeyOf(line));
+  for (const std::string& line : lines) {
+    if (kind_ == TLineMatch_Kind::Bytes) {
+      index_.Append(line);
+    } else {
+      index_.Append(EqualityKey(line, false));
+    }
+  }
 }
 
-std::string TLineIndex::KeyOf(std::string_view s) const {
-  return kind_ == TLineMatch_Kind::Bytes ? std::string(s) : EqualityKey(s, false);
+// Byte equality needs no key of its own: the line is its key.
+int TLineIndex::First(std::string_view value) {
+  return kind_ == TLineMatch_Kind::Bytes ? index_.First(value) : index_.First(EqualityKey(value, false));
 }
 
-int TLineIndex::First(std::string_view value) { return index_.First(KeyOf(value)); }
-
-void TLineIndex::Replace(int index, std::string_view newValue) { index_.Replace(index, KeyOf(newValue)); }
+void TLineIndex::Replace(int index, std::string_view newValue) {
+  if (kind_ == TLineMatch_Kind::Bytes) {
+    index_.Replace(index, newValue);
+  } else {
+    index_.Replace(index, EqualityKey(newValue, false));
+  }
+}

@@ -22,7 +22,6 @@ class TLineIndex {
   int Count() const { return index_.Count(); }
 
  private:
-  std::string KeyOf(std::string_view s) const;
   TLineMatch_Kind kind_;
   TFirstByKey index_;
 };
