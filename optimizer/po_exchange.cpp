@@ -72,15 +72,16 @@ std::vector<std::string> LineContexts(const std::vector<std::string>& en) {
   return contexts;
 }
 
-std::vector<TPoEntry> ExportEntries(const std::vector<std::string>& en, const std::vector<std::string>* ru) {
+std::vector<TPoEntry> ExportEntries(std::vector<std::string> en, std::vector<std::string> ru) {
   const std::vector<std::string> contexts = LineContexts(en);
+  const bool withRu = !ru.empty();
   std::vector<TPoEntry> entries(en.size());
   for (size_t i = 0; i < en.size(); ++i) {
     TPoEntry& e = entries[i];
     e.HasContext = !contexts[i].empty();
     e.Context = contexts[i];
-    e.Id = en[i];
-    if (ru && (*ru)[i] != en[i]) e.Str = (*ru)[i];
+    if (withRu && ru[i] != en[i]) e.Str = std::move(ru[i]);
+    e.Id = std::move(en[i]);
     e.Line = static_cast<int>(i + 1);
   }
   return entries;
@@ -163,21 +164,25 @@ int RunToPo(const TParam& p) {
       return 1;
     }
   }
+  // The findings are taken before the lines move into the entries, so that
+  // a large file is held once.
+  const std::vector<TLineFinding> findings = withRu ? CheckLines(en.Lines(), ru.Lines()) : std::vector<TLineFinding>();
+  const int count = en.Count();
   TPoCatalog catalog;
   catalog.Header = ExportHeader(ExtractFileName(files[0]));
-  catalog.Entries = ExportEntries(en.Lines(), withRu ? &ru.Lines() : nullptr);
+  catalog.Entries = ExportEntries(std::move(en.Lines()), std::move(ru.Lines()));
   size_t translated = 0;
   for (const TPoEntry& e : catalog.Entries) translated += e.Str.empty() ? 0 : 1;
   ForceFileDir(poPath);
   try {
-    WritePoFile(poPath, catalog, ExtractFileName(files[0]));
+    WritePoFile(poPath, std::move(catalog), ExtractFileName(files[0]));
   } catch (const EPoError& e) {
     ConsoleLine(e.what());
     return 1;
   }
-  ConsoleLine("PO file: " + poPath + " (" + IntToStr(en.Count()) + " entries, " +
+  ConsoleLine("PO file: " + poPath + " (" + IntToStr(count) + " entries, " +
               IntToStr(static_cast<long long>(translated)) + " translated)");
-  if (withRu) PrintFindings(CheckLines(en.Lines(), ru.Lines()), true);
+  if (withRu) PrintFindings(findings, true);
   ConsoleLine("DONE");
   return 0;
 }

@@ -22,9 +22,9 @@
 // given are never empty).
 std::vector<std::string> LineContexts(const std::vector<std::string>& en);
 
-// -topo core: the entries of the English lines; ru, when given, is
-// line-parallel to en.
-std::vector<TPoEntry> ExportEntries(const std::vector<std::string>& en, const std::vector<std::string>* ru);
+// -topo core: the entries of the English lines; ru, when not empty, is
+// line-parallel to en. The lines are taken over (moved into the entries).
+std::vector<TPoEntry> ExportEntries(std::vector<std::string> en, std::vector<std::string> ru);
 
 // The header of a PO file made from the English file of that name.
 std::string ExportHeader(const std::string& enFileName);

@@ -141,7 +141,7 @@ TPoCatalog ReadPoFile(const std::string& path) {
   return catalog;
 }
 
-void WritePoFile(const std::string& path, const TPoCatalog& catalog, const std::string& referenceFile) {
+void WritePoFile(const std::string& path, TPoCatalog catalog, const std::string& referenceFile) {
   TPoFilePtr file(po_file_create());
   po_message_iterator_t it = po_message_iterator(file.get(), nullptr);
   if (!catalog.Header.empty()) {
@@ -150,7 +150,7 @@ void WritePoFile(const std::string& path, const TPoCatalog& catalog, const std::
     po_message_set_msgstr(h, catalog.Header.c_str());
     po_message_insert(it, h);
   }
-  for (const TPoEntry& e : catalog.Entries) {
+  for (TPoEntry& e : catalog.Entries) {
     po_message_t m = po_message_create();
     if (e.HasContext) po_message_set_msgctxt(m, e.Context.c_str());
     po_message_set_msgid(m, e.Id.c_str());
@@ -159,14 +159,17 @@ void WritePoFile(const std::string& path, const TPoCatalog& catalog, const std::
     if (e.Obsolete) po_message_set_obsolete(m, 1);
     if (e.Line > 0) po_message_add_filepos(m, referenceFile.c_str(), static_cast<size_t>(e.Line));
     po_message_insert(it, m);
+    e = TPoEntry();
   }
   po_message_iterator_free(it);
+  catalog = TPoCatalog();
 
   const std::string tmp = CreateTempFile("velloran-po");
   std::string data;
   {
     TMessageScope scope;
     const bool ok = GuardedWrite(file.get(), tmp.c_str());
+    file.reset();  // the messages are on disk now
     if (ok && scope.Empty()) {
       try {
         data = ReadWholeFile(tmp);

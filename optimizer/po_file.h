@@ -35,8 +35,10 @@ TPoCatalog ReadPoFile(const std::string& path);
 
 // Writes the catalog as a PO file; the references name referenceFile. The
 // library writes to a temporary file, which is then saved whole over path
-// by WriteWholeFile. Raises EPoError or EFCreateError.
-void WritePoFile(const std::string& path, const TPoCatalog& catalog, const std::string& referenceFile);
+// by WriteWholeFile. Raises EPoError or EFCreateError. The catalog is taken
+// over: each entry's texts are released once the library holds its copy,
+// so that a large file is not held twice.
+void WritePoFile(const std::string& path, TPoCatalog catalog, const std::string& referenceFile);
 
 // The charset named in the header's Content-Type field, "" when there is none.
 std::string PoHeaderCharset(const std::string& header);

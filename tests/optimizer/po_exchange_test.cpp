@@ -46,7 +46,7 @@ TEST(PoEntries, ShuffledEntriesImportLineForLine) {
       en.push_back(RandomString(rng, "ab ", 0, 2));
       ru.push_back(rng() % 4 == 0 ? en.back() : RandomString(rng, "xyz\\t", 1, 4));
     }
-    std::vector<TPoEntry> entries = ExportEntries(en, &ru);
+    std::vector<TPoEntry> entries = ExportEntries(en, ru);
     ASSERT_EQ(entries.size(), n);
     std::shuffle(entries.begin(), entries.end(), rng);
     const Lines contexts = LineContexts(en);
