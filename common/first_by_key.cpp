@@ -5,72 +5,19 @@
 #include <functional>
 
 namespace {
-
 constexpr size_t kBlockBytes = size_t{1} << 20;
-
-uint64_t HashOf(std::string_view key) {
-  // FNV-1a over 8-byte words, then a final mix: fast on long lines and
-  // good enough for a table that compares the texts on a hash match.
-  uint64_t h = 0xcbf29ce484222325ULL ^ key.size();
-  size_t i = 0;
-  for (; i + 8 <= key.size(); i += 8) {
-    uint64_t w;
-    std::memcpy(&w, key.data() + i, 8);
-    h = (h ^ w) * 0x100000001b3ULL;
-    h ^= h >> 29;
-  }
-  uint64_t tail = 0;
-  if (i < key.size()) std::memcpy(&tail, key.data() + i, key.size() - i);
-  h = (h ^ tail) * 0x9e3779b97f4a7c15ULL;
-  h ^= h >> 32;
-  h *= 0xd6e8feb86659fd93ULL;
-  return h ^ (h >> 32);
-}
-
-uint32_t SlotTag(uint64_t slot) { return static_cast<uint32_t>(slot >> 32); }
-uint32_t SlotId(uint64_t slot) { return static_cast<uint32_t>(slot) - 1; }
-uint64_t MakeSlot(uint64_t hash, uint32_t id) { return (hash & 0xffffffff00000000ULL) | (uint64_t{id} + 1); }
-
 }  // namespace
 
 void TFirstByKey::Reserve(size_t count) {
   keyOf_.reserve(count);
-  size_t want = 16;
-  while (want < 2 * count) want *= 2;
-  if (want > slots_.size() && text_.empty()) slots_.assign(want, 0);
-}
-
-uint32_t TFirstByKey::Find(std::string_view key, uint64_t hash) const {
-  if (slots_.empty()) return kNone;
-  const size_t mask = slots_.size() - 1;
-  for (size_t at = hash & mask;; at = (at + 1) & mask) {
-    const uint64_t slot = slots_[at];
-    if (slot == 0) return kNone;
-    if (SlotTag(slot) == static_cast<uint32_t>(hash >> 32) && text_[SlotId(slot)] == key) return SlotId(slot);
-  }
-}
-
-void TFirstByKey::Grow() {
-  std::vector<uint64_t> old(std::max<size_t>(16, slots_.size() * 2), 0);
-  old.swap(slots_);
-  const size_t mask = slots_.size() - 1;
-  for (uint32_t id = 0; id < text_.size(); ++id) {
-    const uint64_t hash = HashOf(text_[id]);
-    size_t at = hash & mask;
-    while (slots_[at] != 0) at = (at + 1) & mask;
-    slots_[at] = MakeSlot(hash, id);
-  }
+  numbers_.Reserve(count);
 }
 
 uint32_t TFirstByKey::Intern(std::string_view key) {
-  const uint64_t hash = HashOf(key);
-  const uint32_t found = Find(key, hash);
+  const uint32_t found = numbers_.Find(key);
   if (found != kNone) return found;
-  if (2 * (text_.size() + 1) > slots_.size()) Grow();
-  const uint32_t id = static_cast<uint32_t>(text_.size());
-  if (key.empty()) {
-    text_.emplace_back();
-  } else {
+  std::string_view copy;
+  if (!key.empty()) {
     // Keep a copy of the text where it never moves.
     if (blocks_.empty() || blockUsed_ + key.size() > blockSize_) {
       blockSize_ = std::max(kBlockBytes, key.size());
@@ -80,15 +27,11 @@ uint32_t TFirstByKey::Intern(std::string_view key) {
     char* at = blocks_.back().get() + blockUsed_;
     std::memcpy(at, key.data(), key.size());
     blockUsed_ += key.size();
-    text_.emplace_back(at, key.size());
+    copy = std::string_view(at, key.size());
   }
   single_.push_back(-1);
   heapOf_.push_back(-1);
-  const size_t mask = slots_.size() - 1;
-  size_t slot = hash & mask;
-  while (slots_[slot] != 0) slot = (slot + 1) & mask;
-  slots_[slot] = MakeSlot(hash, id);
-  return id;
+  return numbers_.Add(copy);
 }
 
 void TFirstByKey::Push(uint32_t id, int index) {
@@ -123,7 +66,7 @@ void TFirstByKey::Replace(int index, std::string_view key) {
 }
 
 int TFirstByKey::First(std::string_view key) {
-  const uint32_t id = Find(key, HashOf(key));
+  const uint32_t id = numbers_.Find(key);
   if (id == kNone) return -1;
   if (heapOf_[id] < 0) {
     const int one = single_[id];

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/key_numbers.h"
+
 class TFirstByKey {
  public:
   void Reserve(size_t count);
@@ -26,21 +28,17 @@ class TFirstByKey {
   int Count() const { return static_cast<int>(keyOf_.size()); }
 
  private:
-  static constexpr uint32_t kNone = UINT32_MAX;
-  uint32_t Find(std::string_view key, uint64_t hash) const;  // key number or kNone
+  static constexpr uint32_t kNone = TKeyNumbers::kNone;
   uint32_t Intern(std::string_view key);
-  void Grow();
   void Push(uint32_t id, int index);
 
   std::vector<uint32_t> keyOf_;  // key number per index
-  // Per key number: its text, its single index (or -1), and the number of
-  // its heap in heaps_ once a second index holds it.
-  std::vector<std::string_view> text_;
+  TKeyNumbers numbers_;  // viewing the copies in blocks_
+  // Per key number: its single index (or -1), and the number of its heap
+  // in heaps_ once a second index holds it.
   std::vector<int> single_;
   std::vector<int> heapOf_;
   std::vector<std::vector<int>> heaps_;
-  // Open addressing over key numbers: slot = (hash high bits, number + 1).
-  std::vector<uint64_t> slots_;
   // The key texts, in blocks that never move.
   std::vector<std::unique_ptr<char[]>> blocks_;
   size_t blockUsed_ = 0, blockSize_ = 0;
