@@ -10,12 +10,17 @@ constexpr size_t kBlockBytes = size_t{1} << 20;
 
 void TFirstByKey::Reserve(size_t count) {
   keyOf_.reserve(count);
-  numbers_.Reserve(count);
+  if (single_.empty()) numbers_ = TKeyMap(count);
+}
+
+uint32_t TFirstByKey::Find(std::string_view key) {
+  const int32_t* number = numbers_.Find(key);
+  return number ? static_cast<uint32_t>(*number) : kNone;
 }
 
 uint32_t TFirstByKey::Intern(std::string_view key) {
-  const uint32_t found = numbers_.Find(key);
-  if (found != kNone) return found;
+  const uint64_t hash = TKeyMap::Hash(key);
+  if (const int32_t* number = numbers_.Find(key, hash)) return static_cast<uint32_t>(*number);
   std::string_view copy;
   if (!key.empty()) {
     // Keep a copy of the text where it never moves.
@@ -29,9 +34,11 @@ uint32_t TFirstByKey::Intern(std::string_view key) {
     blockUsed_ += key.size();
     copy = std::string_view(at, key.size());
   }
+  const uint32_t id = static_cast<uint32_t>(single_.size());
   single_.push_back(-1);
   heapOf_.push_back(-1);
-  return numbers_.Add(copy);
+  numbers_.Insert(copy, hash, nullptr, static_cast<int32_t>(id));
+  return id;
 }
 
 void TFirstByKey::Push(uint32_t id, int index) {
@@ -66,7 +73,7 @@ void TFirstByKey::Replace(int index, std::string_view key) {
 }
 
 int TFirstByKey::First(std::string_view key) {
-  const uint32_t id = numbers_.Find(key);
+  const uint32_t id = Find(key);
   if (id == kNone) return -1;
   if (heapOf_[id] < 0) {
     const int one = single_[id];

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/key_numbers.h"
+#include "common/key_map.h"
 
 class TFirstByKey {
  public:
@@ -28,12 +28,13 @@ class TFirstByKey {
   int Count() const { return static_cast<int>(keyOf_.size()); }
 
  private:
-  static constexpr uint32_t kNone = TKeyNumbers::kNone;
+  static constexpr uint32_t kNone = UINT32_MAX;
+  uint32_t Find(std::string_view key);  // key number or kNone
   uint32_t Intern(std::string_view key);
   void Push(uint32_t id, int index);
 
   std::vector<uint32_t> keyOf_;  // key number per index
-  TKeyNumbers numbers_;  // viewing the copies in blocks_
+  TKeyMap numbers_;  // key number per key, viewing the copies in blocks_
   // Per key number: its single index (or -1), and the number of its heap
   // in heaps_ once a second index holds it.
   std::vector<int> single_;

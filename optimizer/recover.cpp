@@ -5,7 +5,7 @@
 #include "common/exitstatus.h"
 #include "common/escape.h"
 #include "common/platform.h"
-#include "optimizer/keytable.h"
+#include "common/key_map.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
 #include "optimizer/passes.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "optimizer/keytable.h"
+#include "common/key_map.h"
 
 // keep[i] is 1 where keys[i] is the first of its key among the keys that
 // count. A key counts when counts(i) is true; a key that does not count is
