@@ -26,8 +26,8 @@ namespace {
 std::string CombinedPattern(const TScript& e) { return e.left_re + ".*" + e.right_re; }
 
 // Reports a search that PCRE2 ended with an error (it counts as no match).
-void WarnIfFailed(const TPerlRegEx& re) {
-  if (re.SearchFailed()) ConsoleLine(SearchErrorWarning(re.RegEx(), re.SearchErrorText()));
+void WarnIfFailed(const TPerlRegEx& re, TReporter& reporter) {
+  if (re.SearchFailed()) reporter.Line(SearchErrorWarning(re.RegEx(), re.SearchErrorText()));
 }
 
 }  // namespace
@@ -37,7 +37,8 @@ std::string PieceFileName(const std::string& dataPath, int k) {
   return dataPath.substr(0, dataPath.size() - ext.size()) + "_" + std::to_string(k) + ext;
 }
 
-void SplitDataFile(std::string_view data, const std::string& path, std::string_view pattern) {
+void SplitDataFile(std::string_view data, const std::string& path, std::string_view pattern,
+                   TReporter& reporter) {
   const int64_t size = static_cast<int64_t>(data.size());
   int64_t pos = 0;
   int k = 0;
@@ -61,7 +62,7 @@ void SplitDataFile(std::string_view data, const std::string& path, std::string_v
     int64_t w = 0;
     std::string searchError;
     const bool found = !window.empty() && RegexFind(pattern, window, w, 0, &searchError);
-    if (!searchError.empty()) ConsoleLine(SearchErrorWarning(pattern, searchError));
+    if (!searchError.empty()) reporter.Line(SearchErrorWarning(pattern, searchError));
     int64_t end;
     if (found) {
       end = std::min<int64_t>(windowStart + w - 1, size);
@@ -75,7 +76,8 @@ void SplitDataFile(std::string_view data, const std::string& path, std::string_v
   }
 }
 
-bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDataText& data) {
+bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDataText& data,
+                  TReporter& reporter) {
   data = TDataText{};
   if (p.utf16) {
     data.text = DecodeDataFile(ReadWholeFile(p.file_data), data.encoding);
@@ -84,15 +86,15 @@ bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDat
     // temporary file at the end of a replacement.
     const long long size = FileSize(ResolveExistingCI(p.file_data));
     if (size > kSplitThreshold && !scripts.empty()) {
-      ConsoleLine("Splite file!!!");
+      reporter.Line("Splite file!!!");
       data.text = ReadWholeFile(p.file_data);
-      SplitDataFile(data.text, p.file_data, CombinedPattern(scripts[0]));
-      ConsoleLine("Warning loading!!!");
-      if (!AskYesNo("Continue?")) return false;
+      SplitDataFile(data.text, p.file_data, CombinedPattern(scripts[0]), reporter);
+      reporter.Line("Warning loading!!!");
+      if (!reporter.Ask("Continue?")) return false;
     } else {
       data.text = ReadWholeFile(p.file_data);
     }
-    if (static_cast<long long>(data.text.size()) < size) ConsoleLine("Warning loading file not full!!!");
+    if (static_cast<long long>(data.text.size()) < size) reporter.Line("Warning loading file not full!!!");
   }
   if (p.add_final_enter) {
     if (data.text.empty() || (data.text.back() != '\r' && data.text.back() != '\n')) data.text += "\r\n";
@@ -100,7 +102,8 @@ bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDat
   return true;
 }
 
-TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, const TParametrs& p) {
+TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, const TParametrs& p,
+                         TReporter& reporter) {
   TExtraction ex;
   const size_t n = scripts.size();
   // One compiled matcher per entry for the walk, and one each for its left
@@ -114,6 +117,17 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
   using TPending = std::pair<int64_t, size_t>;  // found_pos, entry index: lower wins ties
   std::priority_queue<TPending, std::vector<TPending>, std::greater<TPending>> pending;
 
+  // The three lines of the report, then the cause (a pattern error), so
+  // that the user sees which pattern to mend; the lines found so far stay.
+  auto stopSearch = [&](const std::string& cause) {
+    reporter.Line("ERROR Loop or Memory File");
+    reporter.Line("Element Find = " + std::to_string(ex.lines.size()));
+    reporter.Line("Position finaly = " + std::to_string(position));
+    reporter.Line(cause);
+    ex.complete = false;
+    if (!p.silent) reporter.Pause();
+  };
+
   auto search = [&](size_t i) {
     TScript& e = scripts[i];
     TPerlRegEx& re = *walk[i];
@@ -123,7 +137,7 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
       e.found_len = re.MatchLength(0);
       pending.push({e.found_pos, i});
     } else {
-      WarnIfFailed(re);
+      WarnIfFailed(re, reporter);
       e.active = false;
     }
   };
@@ -160,12 +174,12 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
         if (L.MatchFirst()) {
           left = L.MatchText(0);
         } else {
-          WarnIfFailed(L);
+          WarnIfFailed(L, reporter);
         }
         if (R.MatchFirst()) {
           right = R.MatchText(0);
         } else {
-          WarnIfFailed(R);
+          WarnIfFailed(R, reporter);
         }
         const int64_t mlen = static_cast<int64_t>(m.size());
         int64_t a = 1;
@@ -179,7 +193,7 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
             L.SetSearchStart(a + static_cast<int64_t>(left.size()));
             L.SetSearchStop(mlen - static_cast<int64_t>(right.size()));
           }
-          WarnIfFailed(L);
+          WarnIfFailed(L, reporter);
         }
         const int64_t llen = static_cast<int64_t>(left.size());
         std::string text = Copy(m, a + llen, mlen - a - llen - static_cast<int64_t>(right.size()) + 1);
@@ -236,21 +250,9 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
       search(idx);
     }
   } catch (const EError& e) {
-    // The three lines of the report, then the cause (the pattern error), so
-    // that the user sees which pattern to mend.
-    ConsoleLine("ERROR Loop or Memory File");
-    ConsoleLine("Element Find = " + std::to_string(ex.lines.size()));
-    ConsoleLine("Position finaly = " + std::to_string(position));
-    ConsoleLine(e.what());
-    ex.complete = false;
-    if (!p.silent) WaitEnter();
+    stopSearch(e.what());
   } catch (const std::bad_alloc&) {
-    ConsoleLine("ERROR Loop or Memory File");
-    ConsoleLine("Element Find = " + std::to_string(ex.lines.size()));
-    ConsoleLine("Position finaly = " + std::to_string(position));
-    ConsoleLine("Out of memory");
-    ex.complete = false;
-    if (!p.silent) WaitEnter();
+    stopSearch("Out of memory");
   }
   // A failure between the appends leaves the sequences of different
   // lengths: keep them parallel.
@@ -292,7 +294,7 @@ void RemoveDuplicateLines(TExtraction& ex) {
   DeleteEmptyLines(ex);
 }
 
-void RemoveTrashLines(TExtraction& ex, const TParametrs& p) {
+void RemoveTrashLines(TExtraction& ex, const TParametrs& p, TReporter& reporter) {
   for (const std::string& trash : ReadLineFile(p.trash.file)) {
     if (trash.empty()) continue;  // an empty trash line matches nothing
     // One compiled matcher per trash line, reused over every line.
@@ -306,17 +308,17 @@ void RemoveTrashLines(TExtraction& ex, const TParametrs& p) {
       if (re.MatchFirst()) {
         line.clear();
       } else {
-        WarnIfFailed(re);
+        WarnIfFailed(re, reporter);
       }
     }
   }
   DeleteEmptyLines(ex);
 }
 
-void WriteTextFile(const TExtraction& ex, const TParametrs& p) {
+void WriteTextFile(const TExtraction& ex, const TParametrs& p, TReporter& reporter) {
   if (!ex.lines.empty()) {
     ForceFileDir(p.file_txt);
     WriteWholeFile(p.file_txt, JoinLines(ex.lines));
   }
-  if (!p.silent) ConsoleLine("Done: " + p.file_txt);
+  if (!p.silent) reporter.Line("Done: " + p.file_txt);
 }

@@ -9,7 +9,12 @@
 #include "extractor/replace.h"
 #include "extractor/script.h"
 
+void TConsoleReporter::Line(const std::string& message) { ConsoleLine(message); }
+bool TConsoleReporter::Ask(const std::string& question) { return AskYesNo(question); }
+void TConsoleReporter::Pause() { WaitEnter(); }
+
 int RunKorvane(const std::vector<std::string>& args) {
+  TConsoleReporter console;
   if (args.empty()) {
     PrintUsage();
     WaitEnter();
@@ -33,19 +38,19 @@ int RunKorvane(const std::vector<std::string>& args) {
 
   TDataText data;
   // Only a "no" to the question after splitting stops the loading.
-  if (!LoadDataText(p, scripts, data)) return kExitDone;
+  if (!LoadDataText(p, scripts, data, console)) return kExitDone;
 
   const std::string operation = AnsiLowerCase(p.operation);
   TReportState report;
-  TExtraction ex = ExtractItems(data.text, scripts, p);
+  TExtraction ex = ExtractItems(data.text, scripts, p, console);
   if (p.d) RemoveDuplicateLines(ex);
-  if (p.trash.enabled) RemoveTrashLines(ex, p);
+  if (p.trash.enabled) RemoveTrashLines(ex, p, console);
 
   if (operation == "extract") {
-    WriteTextFile(ex, p);
+    WriteTextFile(ex, p, console);
   } else {
     try {
-      ReplaceItems(p, scripts, ex, data, report);
+      ReplaceItems(p, scripts, ex, data, report, console);
     } catch (...) {
       // The report of unmatched lines is written also when the run fails.
       WriteNotFoundReport(report);

@@ -10,6 +10,7 @@
 #include "common/errors.h"
 #include "extractor/extract.h"
 #include "extractor/params.h"
+#include "extractor/reporter.h"
 #include "extractor/script.h"
 
 // Raised after "ERROR LINE: ..." was printed; its message is that same text.
@@ -29,7 +30,7 @@ size_t FindBytes(std::string_view hay, std::string_view needle, size_t from = 1)
 // when a line fails (the data file is then unchanged) and the errors of
 // the final write (the temporary file "<data>.temp" then holds the result).
 void ReplaceItems(const TParametrs& p, const std::vector<TScript>& scripts, TExtraction& ex,
-                  TDataText& data, TReportState& report);
+                  TDataText& data, TReportState& report, TReporter& reporter);
 
 // Appends the report to "NOT_FIND_LINES.txt" in the program directory when
 // there is anything to report.

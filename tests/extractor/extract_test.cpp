@@ -9,6 +9,7 @@
 #include "extractor/convert.h"
 #include "extractor/extract.h"
 #include "extractor/perlregex.h"
+#include "tests/extractor/recording_reporter.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -34,7 +35,8 @@ TParametrs Params(std::initializer_list<bool TParametrs::*> flags = {}) {
 }
 
 TExtraction Extract(const std::string& data, std::vector<TScript> scripts, const TParametrs& p) {
-  return ExtractItems(data, scripts, p);
+  TRecordingReporter reporter;
+  return ExtractItems(data, scripts, p, reporter);
 }
 
 // The loop as first described: linear choice of the earliest entry, one
@@ -246,9 +248,9 @@ TEST(Extract, PartsThatFindNothingAreEmptyAndTheLoopAlwaysEnds) {
 TEST(Extract, LoopErrorsKeepTheLinesFound) {
   // The combined pattern compiles, the left pattern alone does not.
   std::vector<TScript> scripts = {Entry("\\[", "\\]"), Entry("(<", ">)")};
-  testing::internal::CaptureStdout();
-  TExtraction ex = ExtractItems("[a] <b> [c]", scripts, Params());
-  std::string out = testing::internal::GetCapturedStdout();
+  TRecordingReporter reporter;
+  TExtraction ex = ExtractItems("[a] <b> [c]", scripts, Params(), reporter);
+  const std::string& out = reporter.out;
   EXPECT_EQ(Lines(ex), (std::vector<std::string>{"a"}));
   EXPECT_EQ(ex.items.size(), 1u);
   EXPECT_EQ(out,
@@ -256,15 +258,15 @@ TEST(Extract, LoopErrorsKeepTheLinesFound) {
             "TPerlRegEx.Compile() - Error in regex at offset 2: missing closing parenthesis\n");
   // An invalid combined pattern is not caught.
   scripts = {Entry("(", "x")};
-  EXPECT_THROW(ExtractItems("abc", scripts, Params()), EError);
+  EXPECT_THROW(ExtractItems("abc", scripts, Params(), reporter), EError);
 }
 
 TEST(Extract, SearchErrorsWarnAndEndTheEntry) {
   std::vector<TScript> scripts = {Entry("(a+)+c", "x"), Entry("\\[", "\\]")};
   std::string data = std::string(40, 'a') + "b [z] c x";
-  testing::internal::CaptureStdout();
-  TExtraction ex = ExtractItems(data, scripts, Params());
-  std::string out = testing::internal::GetCapturedStdout();
+  TRecordingReporter reporter;
+  TExtraction ex = ExtractItems(data, scripts, Params(), reporter);
+  const std::string& out = reporter.out;
   EXPECT_EQ(Lines(ex), (std::vector<std::string>{"z"}));
   EXPECT_NE(out.find("WARNING: search error in regex (a+)+c.*x"), std::string::npos) << out;
 }
@@ -287,16 +289,17 @@ TEST(Extract, RemoveTrashLines) {
   TParametrs p = Params();
   p.trash.enabled = true;
   p.trash.file = dir.File("trash.txt");
-  RemoveTrashLines(ex, p);
+  TRecordingReporter reporter;
+  RemoveTrashLines(ex, p, reporter);
   EXPECT_EQ(ex.lines, (std::vector<std::string>{"a", "d"}));
   EXPECT_EQ(ex.raw_lines, (std::vector<std::string>{"a", "d"}));
   EXPECT_EQ(ex.items.size(), 2u);
   // A missing trash file or a bad pattern is an error.
   p.trash.file = dir.File("none.txt");
-  EXPECT_THROW(RemoveTrashLines(ex, p), EError);
+  EXPECT_THROW(RemoveTrashLines(ex, p, reporter), EError);
   WriteBytes(dir.File("bad.txt"), "(\r\n");
   p.trash.file = dir.File("bad.txt");
-  EXPECT_THROW(RemoveTrashLines(ex, p), EError);
+  EXPECT_THROW(RemoveTrashLines(ex, p, reporter), EError);
 }
 
 TEST(Extract, PieceNames) {
@@ -310,18 +313,19 @@ TEST(Extract, LoadDataTextAddsFinalEnter) {
   TParametrs p = Params({&TParametrs::add_final_enter});
   p.file_data = dir.File("d.bin");
   TDataText data;
+  TRecordingReporter reporter;
   for (auto [in, out] : std::vector<std::pair<std::string, std::string>>{
            {"abc", "abc\r\n"}, {"abc\n", "abc\n"}, {"abc\r", "abc\r"}, {"", "\r\n"}}) {
     WriteBytes(p.file_data, in);
-    ASSERT_TRUE(LoadDataText(p, {}, data));
+    ASSERT_TRUE(LoadDataText(p, {}, data, reporter));
     EXPECT_EQ(data.text, out);
   }
   p.add_final_enter = false;
   WriteBytes(p.file_data, std::string("a\0b", 3));
-  ASSERT_TRUE(LoadDataText(p, {}, data));
+  ASSERT_TRUE(LoadDataText(p, {}, data, reporter));
   EXPECT_EQ(data.text, std::string("a\0b", 3));
   p.file_data = dir.File("missing.bin");
-  EXPECT_THROW(LoadDataText(p, {}, data), EError);
+  EXPECT_THROW(LoadDataText(p, {}, data, reporter), EError);
 }
 
 // The loop with its heap, per-entry matchers and hashed removal gives the

@@ -15,6 +15,7 @@
 #include "extractor/params.h"
 #include "extractor/perlregex.h"
 #include "extractor/script.h"
+#include "tests/extractor/recording_reporter.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {
@@ -199,7 +200,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TExtraction ex;
   try {
     std::vector<TScript> work = scripts;
-    ex = ExtractItems(text, work, p);
+    TRecordingReporter reporter;
+    ex = ExtractItems(text, work, p, reporter);
   } catch (const EError&) {
     threw = true;
   }

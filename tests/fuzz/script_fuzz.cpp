@@ -12,6 +12,7 @@
 #include "extractor/extract.h"
 #include "extractor/params.h"
 #include "extractor/script.h"
+#include "tests/extractor/recording_reporter.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/fuzz/literal.h"
 
@@ -108,7 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   p.single_line = (flags & 32) != 0;
   p.adv_values_script = adv;
   try {
-    TExtraction ex = ExtractItems(kData, entries, p);
+    TRecordingReporter reporter;
+    TExtraction ex = ExtractItems(kData, entries, p, reporter);
     FUZZ_CHECK(ex.lines.size() == ex.items.size() && ex.lines.size() == ex.raw_lines.size(), file);
     for (size_t k = 0; k < ex.lines.size(); ++k) {
       const TInfoLINE& item = ex.items[k];
