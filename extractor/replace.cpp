@@ -272,10 +272,7 @@ void TReplacer::Run() {
       ex_.items.resize(ex_.lines.size());
       for (size_t i = 1; i < ex_.items.size(); ++i) ex_.items[i] = ex_.items[0];
     }
-    if (translated_.size() != ex_.lines.size()) {
-      reporter_.Line("ERROR: Count lines not aligment.");
-      throw ERunError("ERROR: Count lines not aligment.");
-    }
+    if (translated_.size() != ex_.lines.size()) throw ERunError("ERROR: Count lines not aligment.");
     if (!p_.rep_reg && !p_.b && !p_.d) {
       RunSequential(&ReplaceSequentialFast);
       out_.swap(data_.text);
@@ -289,16 +286,11 @@ void TReplacer::Run() {
     } else {
       RunStreamed();
     }
-  } catch (const EReplaceLineError&) {
-    throw;
   } catch (const std::exception& e) {
-    // The cause goes to the console too (an unreadable text file, an invalid
-    // pattern), so that the translator sees why the line failed.
-    if (std::string_view(e.what()) != "ERROR: Count lines not aligment.") reporter_.Line(e.what());
+    // The cause (a miscounted or unreadable text file, an invalid pattern)
+    // travels with the line, so that the translator sees why it failed.
     const std::string line = current_ < ex_.lines.size() ? ex_.lines[current_] : std::string();
-    const std::string message = "ERROR LINE: " + std::to_string(current_ + 1) + " " + line;
-    reporter_.Line(message);
-    throw EReplaceLineError(message);
+    throw EReplaceLineError("ERROR LINE: " + std::to_string(current_ + 1) + " " + line, e.what());
   }
   WriteResult();
   if (!p_.silent) reporter_.Line("Done: " + p_.file_data);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/errors.h"
@@ -13,8 +14,19 @@
 #include "extractor/reporter.h"
 #include "extractor/script.h"
 
-// Raised after "ERROR LINE: ..." was printed; its message is that same text.
-KV_DECLARE_ERROR(EReplaceLineError)
+// A line of the replacement failed. The message is "ERROR LINE: <number>
+// <line>"; the cause is the message of the error behind it. The program
+// prints both, cause first.
+class EReplaceLineError : public EError {
+ public:
+  EReplaceLineError(const std::string& message, std::string cause)
+      : EError(message), cause_(std::move(cause)) {}
+  const std::string& Cause() const { return cause_; }
+  const char* ClassName() const override { return "EReplaceLineError"; }
+
+ private:
+  std::string cause_;
+};
 
 // Unmatched lines and kept quotes, reported at the end of the run.
 struct TReportState {
