@@ -26,8 +26,8 @@ namespace {
 std::string CombinedPattern(const TScript& e) { return e.left_re + ".*" + e.right_re; }
 
 // Reports a search that PCRE2 ended with an error (it counts as no match).
-void WarnIfFailed(const TPerlRegEx& re, TReporter& reporter) {
-  if (re.SearchFailed()) reporter.Line(SearchErrorWarning(re.RegEx(), re.SearchErrorText()));
+void WarnIfFailed(const TPerlRegEx& re, const TRegExMatch& match, TReporter& reporter) {
+  if (match.Failed()) reporter.Line(SearchErrorWarning(re.Pattern(), match.ErrorText()));
 }
 
 }  // namespace
@@ -59,13 +59,12 @@ void SplitDataFile(std::string_view data, const std::string& path, std::string_v
     if (windowStart < size)
       window = data.substr(static_cast<size_t>(windowStart),
                            static_cast<size_t>(std::min<int64_t>(kSplitWindow, size - windowStart)));
-    int64_t w = 0;
-    std::string searchError;
-    const bool found = !window.empty() && RegexFind(pattern, window, w, 0, &searchError);
-    if (!searchError.empty()) reporter.Line(SearchErrorWarning(pattern, searchError));
+    TRegexHit hit;
+    if (!window.empty()) hit = RegexSearch(pattern, window);
+    if (!hit.error.empty()) reporter.Line(SearchErrorWarning(pattern, hit.error));
     int64_t end;
-    if (found) {
-      end = std::min<int64_t>(windowStart + w - 1, size);
+    if (hit.found) {
+      end = std::min<int64_t>(windowStart + static_cast<int64_t>(hit.begin), size);
     } else if (static_cast<int64_t>(window.size()) == kSplitWindow) {
       throw AbortError();
     } else {
@@ -107,8 +106,11 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
   TExtraction ex;
   const size_t n = scripts.size();
   // One compiled matcher per entry for the walk, and one each for its left
-  // and right pattern, so entries never recompile when they take turns.
+  // and right pattern, so entries never recompile when they take turns. The
+  // part patterns are compiled at their first use, inside the loop, whose
+  // report names the one that does not compile.
   std::vector<std::unique_ptr<TPerlRegEx>> walk(n), leftRe(n), rightRe(n);
+  TRegExMatch walkMatch, cutMatch;
   const TPerlRegExOptions walkOptions =
       preUnGreedy | (p.single_line ? 0u : static_cast<TPerlRegExOptions>(preMultiLine | preSingleLine));
   const TPerlRegExOptions cutOptions = preMultiLine | preSingleLine | preUnGreedy;
@@ -130,31 +132,23 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
 
   auto search = [&](size_t i) {
     TScript& e = scripts[i];
-    TPerlRegEx& re = *walk[i];
-    re.SetSearchStart(position);
-    if (re.MatchNext()) {
-      e.found_pos = re.MatchOffset(0);
-      e.found_len = re.MatchLength(0);
+    const TPerlRegEx& re = *walk[i];
+    if (re.Search(data, static_cast<size_t>(position - 1), walkMatch)) {
+      const TMatchSpan found = walkMatch.Span();
+      e.found_pos = static_cast<int64_t>(found.begin) + 1;
+      e.found_len = static_cast<int64_t>(found.Length());
       pending.push({e.found_pos, i});
     } else {
-      WarnIfFailed(re, reporter);
+      WarnIfFailed(re, walkMatch, reporter);
       e.active = false;
     }
   };
 
   for (size_t i = 0; i < n; ++i) {
-    walk[i] = std::make_unique<TPerlRegEx>();
-    walk[i]->SetOptions(walkOptions);
-    walk[i]->SetSearchText(data);
-    walk[i]->SetRegEx(CombinedPattern(scripts[i]));
-    leftRe[i] = std::make_unique<TPerlRegEx>();
-    leftRe[i]->SetOptions(cutOptions);
-    leftRe[i]->SetRegEx(scripts[i].left_re);
-    rightRe[i] = std::make_unique<TPerlRegEx>();
-    rightRe[i]->SetOptions(cutOptions);
-    rightRe[i]->SetRegEx(scripts[i].right_re);
+    // An invalid combined pattern raises here, outside the catch.
+    walk[i] = std::make_unique<TPerlRegEx>(CombinedPattern(scripts[i]), walkOptions);
     scripts[i].active = true;
-    search(i);  // an invalid combined pattern raises here, outside the catch
+    search(i);
   }
 
   try {
@@ -165,35 +159,35 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
       if (e.found_pos >= position) {
         const std::string_view m =
             data.substr(static_cast<size_t>(e.found_pos - 1), static_cast<size_t>(e.found_len));
-        TPerlRegEx& L = *leftRe[idx];
-        TPerlRegEx& R = *rightRe[idx];
-        L.SetSearchText(m);
-        R.SetSearchText(m);
         // A part whose pattern finds nothing inside the match is empty.
         std::string left, right;
-        if (L.MatchFirst()) {
-          left = L.MatchText(0);
+        if (!leftRe[idx]) leftRe[idx] = std::make_unique<TPerlRegEx>(e.left_re, cutOptions);
+        const TPerlRegEx& L = *leftRe[idx];
+        if (L.Search(m, 0, cutMatch)) {
+          left = cutMatch.Text();
         } else {
-          WarnIfFailed(L, reporter);
+          WarnIfFailed(L, cutMatch, reporter);
         }
-        if (R.MatchFirst()) {
-          right = R.MatchText(0);
+        if (!rightRe[idx]) rightRe[idx] = std::make_unique<TPerlRegEx>(e.right_re, cutOptions);
+        const TPerlRegEx& R = *rightRe[idx];
+        if (R.Search(m, 0, cutMatch)) {
+          right = cutMatch.Text();
         } else {
-          WarnIfFailed(R, reporter);
+          WarnIfFailed(R, cutMatch, reporter);
         }
         const int64_t mlen = static_cast<int64_t>(m.size());
         int64_t a = 1;
         if (p.b) {
           // The last occurrence of the left pattern that ends before the right part.
-          L.SetSearchStart(static_cast<int64_t>(left.size()) + 1);
-          L.SetSearchStop(mlen - static_cast<int64_t>(right.size()));
-          while (L.MatchNext()) {
-            a = L.MatchOffset(0);
-            left = L.MatchText(0);
-            L.SetSearchStart(a + static_cast<int64_t>(left.size()));
-            L.SetSearchStop(mlen - static_cast<int64_t>(right.size()));
+          const std::string_view beforeRight = m.substr(0, m.size() - right.size());
+          size_t from = left.size();
+          while (L.Search(beforeRight, from, cutMatch)) {
+            const TMatchSpan found = cutMatch.Span();
+            a = static_cast<int64_t>(found.begin) + 1;
+            left = cutMatch.Text();
+            from = found.end;
           }
-          WarnIfFailed(L, reporter);
+          WarnIfFailed(L, cutMatch, reporter);
         }
         const int64_t llen = static_cast<int64_t>(left.size());
         std::string text = Copy(m, a + llen, mlen - a - llen - static_cast<int64_t>(right.size()) + 1);
@@ -297,18 +291,16 @@ void RemoveDuplicateLines(TExtraction& ex) {
 void RemoveTrashLines(TExtraction& ex, const TParametrs& p, TReporter& reporter) {
   for (const std::string& trash : ReadLineFile(p.trash.file)) {
     if (trash.empty()) continue;  // an empty trash line matches nothing
+    if (ex.lines.empty()) continue;  // nothing to match: the pattern is not compiled
     // One compiled matcher per trash line, reused over every line.
-    TPerlRegEx re;
-    re.SetOptions(preMultiLine | preSingleLine | preUnGreedy);
-    re.SetRegEx(trash);
-    if (!ex.lines.empty()) re.Compile();
+    const TPerlRegEx re(trash, preMultiLine | preSingleLine | preUnGreedy);
+    TRegExMatch match;
     for (std::string& line : ex.lines) {
       if (line.empty()) continue;  // an empty text cannot hold a non-empty match
-      re.SetSearchText(line);
-      if (re.MatchFirst()) {
+      if (re.Search(line, 0, match)) {
         line.clear();
       } else {
-        WarnIfFailed(re, reporter);
+        WarnIfFailed(re, match, reporter);
       }
     }
   }

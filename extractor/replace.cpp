@@ -212,11 +212,9 @@ void TReplacer::RunStreamed() {
     if (p_.rep_reg) {
       const std::string pattern = QuoteRegexText(line.key) + item.right_re;
       if (!pattern.empty()) {
-        int64_t off = 0;
-        std::string searchError;
-        RegexFindFrom(pattern, text, off, static_cast<int64_t>(searchStart), &searchError);
-        if (!searchError.empty()) reporter_.Line(SearchErrorWarning(pattern, searchError));
-        pos = static_cast<size_t>(off);
+        const TRegexHit hit = RegexSearch(pattern, text, searchStart - 1);
+        if (!hit.error.empty()) reporter_.Line(SearchErrorWarning(pattern, hit.error));
+        if (hit.found) pos = hit.begin + 1;
       }
     } else {
       pos = FindBytes(text, line.key + item.right_text, searchStart);

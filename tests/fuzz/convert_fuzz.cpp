@@ -214,15 +214,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string quoted = QuoteRegexText(text);
   FUZZ_CHECK(quoted == RefQuote(text), text);
   if (!text.empty() && text.size() <= 256) {
-    int64_t offset = 0;
-    std::string searchError;
-    bool found = false;
+    TRegexHit hit;
     try {
-      found = RegexFind(quoted, text, offset, 0, &searchError);
+      hit = RegexSearch(quoted, text);
     } catch (const EError& e) {
       FuzzFail("quoted text is not a valid pattern", text + " / " + e.what());
     }
-    FUZZ_CHECK(found && offset == 1, text);
+    FUZZ_CHECK(hit.found && hit.begin == 0, text);
   }
   return 0;
 }
