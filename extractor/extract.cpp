@@ -30,6 +30,20 @@ void WarnIfFailed(const TPerlRegEx& re, const TRegExMatch& match, TReporter& rep
   if (match.Failed()) reporter.Line(SearchErrorWarning(re.Pattern(), match.ErrorText()));
 }
 
+// Moves the last n bytes of from (all of it when shorter) to the front of to.
+void MoveTail(std::string& from, std::string& to, int64_t n) {
+  const size_t cnt = static_cast<size_t>(std::min<int64_t>(n, static_cast<int64_t>(from.size())));
+  to.insert(0, from, from.size() - cnt, cnt);
+  from.erase(from.size() - cnt);
+}
+
+// Moves the first n bytes of from (all of it when shorter) to the end of to.
+void MoveHead(std::string& from, std::string& to, int64_t n) {
+  const size_t cnt = static_cast<size_t>(std::min<int64_t>(n, static_cast<int64_t>(from.size())));
+  to.append(from, 0, cnt);
+  from.erase(0, cnt);
+}
+
 }  // namespace
 
 std::string PieceFileName(const std::string& dataPath, int k) {
@@ -130,6 +144,15 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
     if (!p.silent) reporter.Pause();
   };
 
+  // The first match of a part pattern inside a match; a part whose pattern
+  // finds nothing there is empty.
+  auto cutPart = [&](std::unique_ptr<TPerlRegEx>& re, const std::string& pattern, std::string_view m) {
+    if (!re) re = std::make_unique<TPerlRegEx>(pattern, cutOptions);
+    if (re->Search(m, 0, cutMatch)) return std::string(cutMatch.Text());
+    WarnIfFailed(*re, cutMatch, reporter);
+    return std::string();
+  };
+
   auto search = [&](size_t i) {
     TScript& e = scripts[i];
     const TPerlRegEx& re = *walk[i];
@@ -159,22 +182,9 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
       if (e.found_pos >= position) {
         const std::string_view m =
             data.substr(static_cast<size_t>(e.found_pos - 1), static_cast<size_t>(e.found_len));
-        // A part whose pattern finds nothing inside the match is empty.
-        std::string left, right;
-        if (!leftRe[idx]) leftRe[idx] = std::make_unique<TPerlRegEx>(e.left_re, cutOptions);
+        std::string left = cutPart(leftRe[idx], e.left_re, m);
+        std::string right = cutPart(rightRe[idx], e.right_re, m);
         const TPerlRegEx& L = *leftRe[idx];
-        if (L.Search(m, 0, cutMatch)) {
-          left = cutMatch.Text();
-        } else {
-          WarnIfFailed(L, cutMatch, reporter);
-        }
-        if (!rightRe[idx]) rightRe[idx] = std::make_unique<TPerlRegEx>(e.right_re, cutOptions);
-        const TPerlRegEx& R = *rightRe[idx];
-        if (R.Search(m, 0, cutMatch)) {
-          right = cutMatch.Text();
-        } else {
-          WarnIfFailed(R, cutMatch, reporter);
-        }
         const int64_t mlen = static_cast<int64_t>(m.size());
         int64_t a = 1;
         if (p.b) {
@@ -197,31 +207,24 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
           // the text, positive the start of the text into the left part.
           const int64_t kl = e.coord_left;
           if (kl < 0) {
-            const size_t cnt = static_cast<size_t>(std::min<int64_t>(-kl, static_cast<int64_t>(left.size())));
-            text.insert(0, left, left.size() - cnt, cnt);
-            left.erase(left.size() - cnt);
+            MoveTail(left, text, -kl);
           } else if (kl > 0) {
-            const size_t cnt = static_cast<size_t>(std::min<int64_t>(kl, static_cast<int64_t>(text.size())));
-            left.append(text, 0, cnt);
-            text.erase(0, cnt);
+            MoveHead(text, left, kl);
           }
           // Right coordinate: negative moves the end of the text into the
           // right part, positive the start of the right part into the text
           // (all but its last two bytes when the right part is shorter).
           const int64_t kr = e.coord_right;
           if (kr < 0) {
-            const size_t cnt = static_cast<size_t>(std::min<int64_t>(-kr, static_cast<int64_t>(text.size())));
-            right.insert(0, text, text.size() - cnt, cnt);
-            text.erase(text.size() - cnt);
+            MoveTail(text, right, -kr);
           } else if (kr > 0) {
-            size_t cnt = 0;
+            int64_t cnt = 0;
             if (static_cast<int64_t>(right.size()) >= kr) {
-              cnt = static_cast<size_t>(kr);
+              cnt = kr;
             } else if (right.size() > 2) {
-              cnt = right.size() - 2;
+              cnt = static_cast<int64_t>(right.size()) - 2;
             }
-            text.append(right, 0, cnt);
-            right.erase(0, cnt);
+            MoveHead(right, text, cnt);
           }
           TInfoLINE item;
           item.script_index = static_cast<int32_t>(idx);

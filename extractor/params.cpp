@@ -1,6 +1,7 @@
 #include "extractor/params.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "common/errors.h"
 #include "common/platform.h"
@@ -162,8 +163,8 @@ const TOption kOptions[] = {
 
 const std::vector<std::string>& KorvaneOptionWords() {
   static const std::vector<std::string> words = [] {
-    std::vector<std::string> w;
-    for (const TOption& o : kOptions) w.push_back(o.word);
+    std::vector<std::string> w(std::size(kOptions));
+    std::transform(std::begin(kOptions), std::end(kOptions), w.begin(), [](const TOption& o) { return o.word; });
     return w;
   }();
   return words;

@@ -106,8 +106,11 @@ bool RefImport(std::string t, const std::string& keys, const TParametrs& p, std:
     return true;
   }
   if (p.border_quot) {
-    if (!t.empty() && t[0] == '"') t.erase(0, 1);
-    if (!t.empty() && t.back() == '"') t.pop_back();
+    // One quote off each end; a quote left inside is reported.
+    const size_t from = t[0] == '"' ? 1 : 0;
+    size_t to = t.size();
+    if (to > from && t[to - 1] == '"') --to;
+    t = t.substr(from, to - from);
     if (t.find('"') != std::string::npos) {
       warnings += t;
       console.push_back("Warning quot text: " + t);
