@@ -15,6 +15,7 @@
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "extractor/extract.h"
+#include "extractor/korvane.h"
 #include "extractor/replace.h"
 
 namespace {
@@ -60,14 +61,15 @@ int main(int argc, char** argv) {
   std::vector<TScript> scripts(1);
   scripts[0].left_re = "<s>";
   scripts[0].right_re = "</s>";
+  TConsoleReporter console;
   const std::string label = std::to_string(megabytes) + " MB";
 
   double t0 = NowSeconds();
   TDataText text;
-  LoadDataText(p, scripts, text);
+  LoadDataText(p, scripts, text, console);
   PrintRow("load data text", label, NowSeconds() - t0);
   t0 = NowSeconds();
-  TExtraction ex = ExtractItems(text.text, scripts, p);
+  TExtraction ex = ExtractItems(text.text, scripts, p, console);
   PrintRow("extract (" + std::to_string(ex.lines.size()) + " lines)", label, NowSeconds() - t0);
   {
     TExtraction copy = ex;
@@ -83,11 +85,11 @@ int main(int argc, char** argv) {
     WriteWholeFile(p.file_data, data);
     p.b = b;
     TDataText d;
-    LoadDataText(p, scripts, d);
-    TExtraction e = ExtractItems(d.text, scripts, p);
+    LoadDataText(p, scripts, d, console);
+    TExtraction e = ExtractItems(d.text, scripts, p, console);
     TReportState report;
     t0 = NowSeconds();
-    ReplaceItems(p, scripts, e, d, report);
+    ReplaceItems(p, scripts, e, d, report, console);
     PrintRow(b ? "replace -b" : "replace (default mode)", label, NowSeconds() - t0);
   }
   unlink(p.file_data.c_str());

@@ -26,8 +26,22 @@ namespace {
 std::string CombinedPattern(const TScript& e) { return e.left_re + ".*" + e.right_re; }
 
 // Reports a search that PCRE2 ended with an error (it counts as no match).
-void WarnIfFailed(const TPerlRegEx& re) {
-  if (re.SearchFailed()) ConsoleLine(SearchErrorWarning(re.RegEx(), re.SearchErrorText()));
+void WarnIfFailed(const TPerlRegEx& re, const TRegExMatch& match, TReporter& reporter) {
+  if (match.Failed()) reporter.Line(SearchErrorWarning(re.Pattern(), match.ErrorText()));
+}
+
+// Moves the last n bytes of from (all of it when shorter) to the front of to.
+void MoveTail(std::string& from, std::string& to, int64_t n) {
+  const size_t cnt = static_cast<size_t>(std::min<int64_t>(n, static_cast<int64_t>(from.size())));
+  to.insert(0, from, from.size() - cnt, cnt);
+  from.erase(from.size() - cnt);
+}
+
+// Moves the first n bytes of from (all of it when shorter) to the end of to.
+void MoveHead(std::string& from, std::string& to, int64_t n) {
+  const size_t cnt = static_cast<size_t>(std::min<int64_t>(n, static_cast<int64_t>(from.size())));
+  to.append(from, 0, cnt);
+  from.erase(0, cnt);
 }
 
 }  // namespace
@@ -37,7 +51,8 @@ std::string PieceFileName(const std::string& dataPath, int k) {
   return dataPath.substr(0, dataPath.size() - ext.size()) + "_" + std::to_string(k) + ext;
 }
 
-void SplitDataFile(std::string_view data, const std::string& path, std::string_view pattern) {
+void SplitDataFile(std::string_view data, const std::string& path, std::string_view pattern,
+                   TReporter& reporter) {
   const int64_t size = static_cast<int64_t>(data.size());
   int64_t pos = 0;
   int k = 0;
@@ -58,13 +73,12 @@ void SplitDataFile(std::string_view data, const std::string& path, std::string_v
     if (windowStart < size)
       window = data.substr(static_cast<size_t>(windowStart),
                            static_cast<size_t>(std::min<int64_t>(kSplitWindow, size - windowStart)));
-    int64_t w = 0;
-    std::string searchError;
-    const bool found = !window.empty() && RegexFind(pattern, window, w, 0, &searchError);
-    if (!searchError.empty()) ConsoleLine(SearchErrorWarning(pattern, searchError));
+    TRegexHit hit;
+    if (!window.empty()) hit = RegexSearch(pattern, window);
+    if (!hit.error.empty()) reporter.Line(SearchErrorWarning(pattern, hit.error));
     int64_t end;
-    if (found) {
-      end = std::min<int64_t>(windowStart + w - 1, size);
+    if (hit.found) {
+      end = std::min<int64_t>(windowStart + static_cast<int64_t>(hit.begin), size);
     } else if (static_cast<int64_t>(window.size()) == kSplitWindow) {
       throw AbortError();
     } else {
@@ -75,7 +89,8 @@ void SplitDataFile(std::string_view data, const std::string& path, std::string_v
   }
 }
 
-bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDataText& data) {
+bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDataText& data,
+                  TReporter& reporter) {
   data = TDataText{};
   if (p.utf16) {
     data.text = DecodeDataFile(ReadWholeFile(p.file_data), data.encoding);
@@ -84,15 +99,15 @@ bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDat
     // temporary file at the end of a replacement.
     const long long size = FileSize(ResolveExistingCI(p.file_data));
     if (size > kSplitThreshold && !scripts.empty()) {
-      ConsoleLine("Splite file!!!");
+      reporter.Line("Splite file!!!");
       data.text = ReadWholeFile(p.file_data);
-      SplitDataFile(data.text, p.file_data, CombinedPattern(scripts[0]));
-      ConsoleLine("Warning loading!!!");
-      if (!AskYesNo("Continue?")) return false;
+      SplitDataFile(data.text, p.file_data, CombinedPattern(scripts[0]), reporter);
+      reporter.Line("Warning loading!!!");
+      if (!reporter.Ask("Continue?")) return false;
     } else {
       data.text = ReadWholeFile(p.file_data);
     }
-    if (static_cast<long long>(data.text.size()) < size) ConsoleLine("Warning loading file not full!!!");
+    if (static_cast<long long>(data.text.size()) < size) reporter.Line("Warning loading file not full!!!");
   }
   if (p.add_final_enter) {
     if (data.text.empty() || (data.text.back() != '\r' && data.text.back() != '\n')) data.text += "\r\n";
@@ -100,12 +115,16 @@ bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDat
   return true;
 }
 
-TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, const TParametrs& p) {
+TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, const TParametrs& p,
+                         TReporter& reporter) {
   TExtraction ex;
   const size_t n = scripts.size();
   // One compiled matcher per entry for the walk, and one each for its left
-  // and right pattern, so entries never recompile when they take turns.
+  // and right pattern, so entries never recompile when they take turns. The
+  // part patterns are compiled at their first use, inside the loop, whose
+  // report names the one that does not compile.
   std::vector<std::unique_ptr<TPerlRegEx>> walk(n), leftRe(n), rightRe(n);
+  TRegExMatch walkMatch, cutMatch;
   const TPerlRegExOptions walkOptions =
       preUnGreedy | (p.single_line ? 0u : static_cast<TPerlRegExOptions>(preMultiLine | preSingleLine));
   const TPerlRegExOptions cutOptions = preMultiLine | preSingleLine | preUnGreedy;
@@ -114,33 +133,45 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
   using TPending = std::pair<int64_t, size_t>;  // found_pos, entry index: lower wins ties
   std::priority_queue<TPending, std::vector<TPending>, std::greater<TPending>> pending;
 
+  // The three lines of the report, then the cause (a pattern error), so
+  // that the user sees which pattern to mend; the lines found so far stay.
+  auto stopSearch = [&](const std::string& cause) {
+    reporter.Line("ERROR Loop or Memory File");
+    reporter.Line("Element Find = " + std::to_string(ex.lines.size()));
+    reporter.Line("Position finaly = " + std::to_string(position));
+    reporter.Line(cause);
+    ex.complete = false;
+    if (!p.silent) reporter.Pause();
+  };
+
+  // The first match of a part pattern inside a match; a part whose pattern
+  // finds nothing there is empty.
+  auto cutPart = [&](std::unique_ptr<TPerlRegEx>& re, const std::string& pattern, std::string_view m) {
+    if (!re) re = std::make_unique<TPerlRegEx>(pattern, cutOptions);
+    if (re->Search(m, 0, cutMatch)) return std::string(cutMatch.Text());
+    WarnIfFailed(*re, cutMatch, reporter);
+    return std::string();
+  };
+
   auto search = [&](size_t i) {
     TScript& e = scripts[i];
-    TPerlRegEx& re = *walk[i];
-    re.SetSearchStart(position);
-    if (re.MatchNext()) {
-      e.found_pos = re.MatchOffset(0);
-      e.found_len = re.MatchLength(0);
+    const TPerlRegEx& re = *walk[i];
+    if (re.Search(data, static_cast<size_t>(position - 1), walkMatch)) {
+      const TMatchSpan found = walkMatch.Span();
+      e.found_pos = static_cast<int64_t>(found.begin) + 1;
+      e.found_len = static_cast<int64_t>(found.Length());
       pending.push({e.found_pos, i});
     } else {
-      WarnIfFailed(re);
+      WarnIfFailed(re, walkMatch, reporter);
       e.active = false;
     }
   };
 
   for (size_t i = 0; i < n; ++i) {
-    walk[i] = std::make_unique<TPerlRegEx>();
-    walk[i]->SetOptions(walkOptions);
-    walk[i]->SetSearchText(data);
-    walk[i]->SetRegEx(CombinedPattern(scripts[i]));
-    leftRe[i] = std::make_unique<TPerlRegEx>();
-    leftRe[i]->SetOptions(cutOptions);
-    leftRe[i]->SetRegEx(scripts[i].left_re);
-    rightRe[i] = std::make_unique<TPerlRegEx>();
-    rightRe[i]->SetOptions(cutOptions);
-    rightRe[i]->SetRegEx(scripts[i].right_re);
+    // An invalid combined pattern raises here, outside the catch.
+    walk[i] = std::make_unique<TPerlRegEx>(CombinedPattern(scripts[i]), walkOptions);
     scripts[i].active = true;
-    search(i);  // an invalid combined pattern raises here, outside the catch
+    search(i);
   }
 
   try {
@@ -151,35 +182,22 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
       if (e.found_pos >= position) {
         const std::string_view m =
             data.substr(static_cast<size_t>(e.found_pos - 1), static_cast<size_t>(e.found_len));
-        TPerlRegEx& L = *leftRe[idx];
-        TPerlRegEx& R = *rightRe[idx];
-        L.SetSearchText(m);
-        R.SetSearchText(m);
-        // A part whose pattern finds nothing inside the match is empty.
-        std::string left, right;
-        if (L.MatchFirst()) {
-          left = L.MatchText(0);
-        } else {
-          WarnIfFailed(L);
-        }
-        if (R.MatchFirst()) {
-          right = R.MatchText(0);
-        } else {
-          WarnIfFailed(R);
-        }
+        std::string left = cutPart(leftRe[idx], e.left_re, m);
+        std::string right = cutPart(rightRe[idx], e.right_re, m);
+        const TPerlRegEx& L = *leftRe[idx];
         const int64_t mlen = static_cast<int64_t>(m.size());
         int64_t a = 1;
         if (p.b) {
           // The last occurrence of the left pattern that ends before the right part.
-          L.SetSearchStart(static_cast<int64_t>(left.size()) + 1);
-          L.SetSearchStop(mlen - static_cast<int64_t>(right.size()));
-          while (L.MatchNext()) {
-            a = L.MatchOffset(0);
-            left = L.MatchText(0);
-            L.SetSearchStart(a + static_cast<int64_t>(left.size()));
-            L.SetSearchStop(mlen - static_cast<int64_t>(right.size()));
+          const std::string_view beforeRight = m.substr(0, m.size() - right.size());
+          size_t from = left.size();
+          while (L.Search(beforeRight, from, cutMatch)) {
+            const TMatchSpan found = cutMatch.Span();
+            a = static_cast<int64_t>(found.begin) + 1;
+            left = cutMatch.Text();
+            from = found.end;
           }
-          WarnIfFailed(L);
+          WarnIfFailed(L, cutMatch, reporter);
         }
         const int64_t llen = static_cast<int64_t>(left.size());
         std::string text = Copy(m, a + llen, mlen - a - llen - static_cast<int64_t>(right.size()) + 1);
@@ -189,31 +207,24 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
           // the text, positive the start of the text into the left part.
           const int64_t kl = e.coord_left;
           if (kl < 0) {
-            const size_t cnt = static_cast<size_t>(std::min<int64_t>(-kl, static_cast<int64_t>(left.size())));
-            text.insert(0, left, left.size() - cnt, cnt);
-            left.erase(left.size() - cnt);
+            MoveTail(left, text, -kl);
           } else if (kl > 0) {
-            const size_t cnt = static_cast<size_t>(std::min<int64_t>(kl, static_cast<int64_t>(text.size())));
-            left.append(text, 0, cnt);
-            text.erase(0, cnt);
+            MoveHead(text, left, kl);
           }
           // Right coordinate: negative moves the end of the text into the
           // right part, positive the start of the right part into the text
           // (all but its last two bytes when the right part is shorter).
           const int64_t kr = e.coord_right;
           if (kr < 0) {
-            const size_t cnt = static_cast<size_t>(std::min<int64_t>(-kr, static_cast<int64_t>(text.size())));
-            right.insert(0, text, text.size() - cnt, cnt);
-            text.erase(text.size() - cnt);
+            MoveTail(text, right, -kr);
           } else if (kr > 0) {
-            size_t cnt = 0;
+            int64_t cnt = 0;
             if (static_cast<int64_t>(right.size()) >= kr) {
-              cnt = static_cast<size_t>(kr);
+              cnt = kr;
             } else if (right.size() > 2) {
-              cnt = right.size() - 2;
+              cnt = static_cast<int64_t>(right.size()) - 2;
             }
-            text.append(right, 0, cnt);
-            right.erase(0, cnt);
+            MoveHead(right, text, cnt);
           }
           TInfoLINE item;
           item.script_index = static_cast<int32_t>(idx);
@@ -236,21 +247,9 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
       search(idx);
     }
   } catch (const EError& e) {
-    // The three lines of the report, then the cause (the pattern error), so
-    // that the user sees which pattern to mend.
-    ConsoleLine("ERROR Loop or Memory File");
-    ConsoleLine("Element Find = " + std::to_string(ex.lines.size()));
-    ConsoleLine("Position finaly = " + std::to_string(position));
-    ConsoleLine(e.what());
-    ex.complete = false;
-    if (!p.silent) WaitEnter();
+    stopSearch(e.what());
   } catch (const std::bad_alloc&) {
-    ConsoleLine("ERROR Loop or Memory File");
-    ConsoleLine("Element Find = " + std::to_string(ex.lines.size()));
-    ConsoleLine("Position finaly = " + std::to_string(position));
-    ConsoleLine("Out of memory");
-    ex.complete = false;
-    if (!p.silent) WaitEnter();
+    stopSearch("Out of memory");
   }
   // A failure between the appends leaves the sequences of different
   // lengths: keep them parallel.
@@ -292,31 +291,29 @@ void RemoveDuplicateLines(TExtraction& ex) {
   DeleteEmptyLines(ex);
 }
 
-void RemoveTrashLines(TExtraction& ex, const TParametrs& p) {
+void RemoveTrashLines(TExtraction& ex, const TParametrs& p, TReporter& reporter) {
   for (const std::string& trash : ReadLineFile(p.trash.file)) {
     if (trash.empty()) continue;  // an empty trash line matches nothing
+    if (ex.lines.empty()) continue;  // nothing to match: the pattern is not compiled
     // One compiled matcher per trash line, reused over every line.
-    TPerlRegEx re;
-    re.SetOptions(preMultiLine | preSingleLine | preUnGreedy);
-    re.SetRegEx(trash);
-    if (!ex.lines.empty()) re.Compile();
+    const TPerlRegEx re(trash, preMultiLine | preSingleLine | preUnGreedy);
+    TRegExMatch match;
     for (std::string& line : ex.lines) {
       if (line.empty()) continue;  // an empty text cannot hold a non-empty match
-      re.SetSearchText(line);
-      if (re.MatchFirst()) {
+      if (re.Search(line, 0, match)) {
         line.clear();
       } else {
-        WarnIfFailed(re);
+        WarnIfFailed(re, match, reporter);
       }
     }
   }
   DeleteEmptyLines(ex);
 }
 
-void WriteTextFile(const TExtraction& ex, const TParametrs& p) {
+void WriteTextFile(const TExtraction& ex, const TParametrs& p, TReporter& reporter) {
   if (!ex.lines.empty()) {
     ForceFileDir(p.file_txt);
     WriteWholeFile(p.file_txt, JoinLines(ex.lines));
   }
-  if (!p.silent) ConsoleLine("Done: " + p.file_txt);
+  if (!p.silent) reporter.Line("Done: " + p.file_txt);
 }

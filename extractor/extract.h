@@ -9,6 +9,7 @@
 
 #include "extractor/datacodec.h"
 #include "extractor/params.h"
+#include "extractor/reporter.h"
 #include "extractor/script.h"
 
 struct TInfoLINE {
@@ -44,23 +45,26 @@ std::string SearchErrorWarning(std::string_view pattern, const std::string& erro
 // Reads the data file (for reading only), splits a file over the threshold
 // into pieces, and applies "-add_final_enter". Returns false when the user
 // refuses to continue after the splitting.
-bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDataText& data);
+bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDataText& data,
+                  TReporter& reporter);
 
 // data.bin -> data_1.bin; a name without extension gets _1 at its end.
 std::string PieceFileName(const std::string& dataPath, int k);
 // Writes the missing piece files of data (the content of the file at path).
-void SplitDataFile(std::string_view data, const std::string& path, std::string_view pattern);
+void SplitDataFile(std::string_view data, const std::string& path, std::string_view pattern,
+                   TReporter& reporter);
 
 // The search loop over the data text (viewed, not copied).
-TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, const TParametrs& p);
+TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, const TParametrs& p,
+                         TReporter& reporter);
 
 // "-d": a repeated line is dropped after its first occurrence; every empty
 // line goes too. The three sequences stay parallel.
 void RemoveDuplicateLines(TExtraction& ex);
 // "-del_lines_trash": lines matching a pattern of the trash file are dropped.
-void RemoveTrashLines(TExtraction& ex, const TParametrs& p);
+void RemoveTrashLines(TExtraction& ex, const TParametrs& p, TReporter& reporter);
 // Deletes every empty line together with its item and raw line.
 void DeleteEmptyLines(TExtraction& ex);
 
 // "extract": saves the lines (when there is one) and prints "Done: ".
-void WriteTextFile(const TExtraction& ex, const TParametrs& p);
+void WriteTextFile(const TExtraction& ex, const TParametrs& p, TReporter& reporter);

@@ -8,46 +8,46 @@
 #include "extractor/params.h"
 #include "extractor/replace.h"
 #include "extractor/script.h"
+#include "extractor/stop_run.h"
 
-int RunKorvane(const std::vector<std::string>& args) {
-  if (args.empty()) {
-    PrintUsage();
-    WaitEnter();
-    return kExitDone;
-  }
-  if (AnswerStandardOption(args, "korvane", UsageLines())) return kExitDone;
+void TConsoleReporter::Line(const std::string& message) { ConsoleLine(message); }
+bool TConsoleReporter::Ask(const std::string& question) { return AskYesNo(question); }
+void TConsoleReporter::Pause() { WaitEnter(); }
+
+namespace {
+
+int Run(const std::vector<std::string>& args, TReporter& console) {
   // Refused before anything is read or written: a wrong operation word, or
   // an option word where a file name belongs (it would be read or written
   // as a file of that name).
-  const std::string refusal = CheckRunWords(args);
-  if (!refusal.empty()) {
-    ConsoleLine(refusal);
-    return kExitFailed;
-  }
+  CheckRunWords(args);
   TParametrs p;
-  if (ParseCommandLine(args, p) == TStartResult::End) return kExitFailed;
-  if (CheckStartFiles(p) == TStartResult::End) return kExitFailed;
-
-  std::vector<TScript> scripts;
-  if (!LoadScript(p, scripts)) return kExitFailed;
+  ParseCommandLine(args, p, console);
+  CheckStartFiles(p, console);
+  std::vector<TScript> scripts = LoadScript(p);
 
   TDataText data;
   // Only a "no" to the question after splitting stops the loading.
-  if (!LoadDataText(p, scripts, data)) return kExitDone;
+  if (!LoadDataText(p, scripts, data, console)) return kExitDone;
 
   const std::string operation = AnsiLowerCase(p.operation);
   TReportState report;
-  TExtraction ex = ExtractItems(data.text, scripts, p);
+  TExtraction ex = ExtractItems(data.text, scripts, p, console);
   if (p.d) RemoveDuplicateLines(ex);
-  if (p.trash.enabled) RemoveTrashLines(ex, p);
+  if (p.trash.enabled) RemoveTrashLines(ex, p, console);
 
   if (operation == "extract") {
-    WriteTextFile(ex, p);
+    WriteTextFile(ex, p, console);
   } else {
     try {
-      ReplaceItems(p, scripts, ex, data, report);
-    } catch (...) {
+      ReplaceItems(p, scripts, ex, data, report, console);
+    } catch (const EReplaceLineError& e) {
+      console.Line(e.Cause());
+      console.Line(e.what());
       // The report of unmatched lines is written also when the run fails.
+      WriteNotFoundReport(report);
+      throw;
+    } catch (...) {
       WriteNotFoundReport(report);
       throw;
     }
@@ -56,4 +56,22 @@ int RunKorvane(const std::vector<std::string>& args) {
   // A search cut short by an invalid pattern or exhausted memory still
   // writes what it found, but the job is not done.
   return ex.complete ? kExitDone : kExitFailed;
+}
+
+}  // namespace
+
+int RunKorvane(const std::vector<std::string>& args) {
+  TConsoleReporter console;
+  if (args.empty()) {
+    for (const std::string& line : UsageLines()) console.Line(line);
+    console.Pause();
+    return kExitDone;
+  }
+  if (AnswerStandardOption(args, "korvane", UsageLines())) return kExitDone;
+  try {
+    return Run(args, console);
+  } catch (const EStopRun& e) {
+    for (const std::string& line : e.Lines()) console.Line(line);
+    return kExitFailed;
+  }
 }

@@ -1,11 +1,13 @@
 #include "extractor/params.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "common/errors.h"
 #include "common/platform.h"
 #include "common/standardoptions.h"
 #include "common/strutil.h"
+#include "extractor/stop_run.h"
 
 const std::vector<std::string>& UsageLines() {
   static const std::vector<std::string> lines = {
@@ -68,10 +70,6 @@ const std::vector<std::string>& UsageLines() {
   return lines;
 }
 
-void PrintUsage() {
-  for (const auto& line : UsageLines()) ConsoleLine(line);
-}
-
 namespace {
 
 std::string Arg(const std::vector<std::string>& args, int32_t index) {
@@ -79,26 +77,27 @@ std::string Arg(const std::vector<std::string>& args, int32_t index) {
   return index >= 1 && static_cast<size_t>(index) <= args.size() ? args[index - 1] : std::string();
 }
 
-void EndWithUsage(const char* message) {
-  PrintUsage();
-  ConsoleLine("");
-  if (message) ConsoleLine(message);
+[[noreturn]] void EndWithUsage(const char* message) {
+  std::vector<std::string> lines = UsageLines();
+  lines.emplace_back();
+  if (message) lines.emplace_back(message);
+  throw EStopRun(std::move(lines));
 }
 
-void LookupScript(TParametrs& p, const std::string& name) {
+void LookupScript(TParametrs& p, const std::string& name, TReporter& reporter) {
   p.script_file = ProgramDir() + name;
   if (FileExistsCI(p.script_file)) {
-    ConsoleLine("Find script: " + p.script_file);
+    reporter.Line("Find script: " + p.script_file);
     return;
   }
-  ConsoleLine("Not find script: " + p.script_file);
+  reporter.Line("Not find script: " + p.script_file);
   std::string here = ExpandPath(name);
   if (!here.empty() && FileExistsCI(here)) {
     p.script_file = here;
     return;
   }
-  ConsoleLine("And not find name in root exe");
-  ConsoleLine("Default script loading...");
+  reporter.Line("And not find name in root exe");
+  reporter.Line("Default script loading...");
   p.script_file = ProgramDir() + "script_list.txt";
 }
 
@@ -107,7 +106,7 @@ void LookupScript(TParametrs& p, const std::string& name) {
 struct TOption {
   const char* word;
   bool TParametrs::*flag = nullptr;
-  void (*take_file)(TParametrs& p, const std::string& name) = nullptr;
+  void (*take_file)(TParametrs& p, const std::string& name, TReporter& reporter) = nullptr;
   // Printed after the usage text when the file name is missing.
   const char* missing_file = nullptr;
   // The file name is not examined as an option in its own turn.
@@ -143,35 +142,35 @@ const TOption kOptions[] = {
     {"-single_line", &TParametrs::single_line},
     {"-add_final_enter", &TParametrs::add_final_enter},
     {"-utf16", &TParametrs::utf16},
-    {"-script", nullptr, [](TParametrs& p, const std::string& name) { LookupScript(p, name); },
+    {"-script", nullptr, [](TParametrs& p, const std::string& name, TReporter& reporter) { LookupScript(p, name, reporter); },
      "Not Specified file script.", true},
     {"-del_lines_trash", nullptr,
-     [](TParametrs& p, const std::string& name) {
+     [](TParametrs& p, const std::string& name, TReporter&) {
        p.trash.enabled = true;
        p.trash.file = ProgramDir() + name;
      },
      "Not Specified file trash."},
     {"-rep_input_txt", nullptr,
-     [](TParametrs& p, const std::string& name) {
+     [](TParametrs& p, const std::string& name, TReporter&) {
        p.rep_input.enabled = true;
        p.rep_input.file = name;
      },
      "Not Specified file exportired old version."},
-    {"-out_data", nullptr, [](TParametrs& p, const std::string& name) { p.out_data = ExpandPath(name); }},
+    {"-out_data", nullptr, [](TParametrs& p, const std::string& name, TReporter&) { p.out_data = ExpandPath(name); }},
 };
 
 }  // namespace
 
 const std::vector<std::string>& KorvaneOptionWords() {
   static const std::vector<std::string> words = [] {
-    std::vector<std::string> w;
-    for (const TOption& o : kOptions) w.push_back(o.word);
+    std::vector<std::string> w(std::size(kOptions));
+    std::transform(std::begin(kOptions), std::end(kOptions), w.begin(), [](const TOption& o) { return o.word; });
     return w;
   }();
   return words;
 }
 
-TStartResult ParseCommandLine(const std::vector<std::string>& args, TParametrs& p) {
+void ParseCommandLine(const std::vector<std::string>& args, TParametrs& p, TReporter& reporter) {
   const int32_t count = static_cast<int32_t>(args.size());
   p.operation = Arg(args, 1);
   p.file_data = ExpandPath(Arg(args, 2));
@@ -187,24 +186,20 @@ TStartResult ParseCommandLine(const std::vector<std::string>& args, TParametrs& 
         p.*(o.flag) = true;
         break;
       }
-      if (p.arg_index + 1 > count) {
-        EndWithUsage(o.missing_file);
-        return TStartResult::End;
-      }
-      o.take_file(p, Arg(args, p.arg_index + 1));
+      if (p.arg_index + 1 > count) EndWithUsage(o.missing_file);
+      o.take_file(p, Arg(args, p.arg_index + 1), reporter);
       if (o.skips_file) ++p.arg_index;
       break;
     }
     ++p.arg_index;
   }
-  return TStartResult::Continue;
 }
 
-std::string CheckRunWords(const std::vector<std::string>& args) {
+void CheckRunWords(const std::vector<std::string>& args) {
   const std::string operation = args.empty() ? std::string() : AnsiLowerCase(args[0]);
   if (operation != "extract" && operation != "replace") {
-    return "Unknown operation \"" + (args.empty() ? std::string() : args[0]) +
-           "\": use \"extract\" or \"replace\".";
+    throw EStopRun({"Unknown operation \"" + (args.empty() ? std::string() : args[0]) +
+                    "\": use \"extract\" or \"replace\"."});
   }
   const auto isOption = [](const std::string& word) {
     const auto& own = KorvaneOptionWords();
@@ -214,27 +209,23 @@ std::string CheckRunWords(const std::vector<std::string>& args) {
   };
   for (size_t i = 1; i < 3 && i < args.size(); ++i) {
     if (isOption(AnsiLowerCase(args[i]))) {
-      return std::string(i == 1 ? "The data file" : "The text file") + " is missing: \"" + args[i] +
-             "\" is an option of korvane; name the data file and the text file before the options.";
+      throw EStopRun({std::string(i == 1 ? "The data file" : "The text file") + " is missing: \"" + args[i] +
+                      "\" is an option of korvane; name the data file and the text file before the options."});
     }
   }
-  return std::string();
 }
 
-TStartResult CheckStartFiles(TParametrs& p) {
-  if (!FileExistsCI(p.file_data)) {
-    if (!p.silent) ConsoleLine("Not Find File: " + p.file_data);
-    return TStartResult::End;
-  }
-  if (!FileExistsCI(p.file_txt) && p.operation == "replace") {
-    if (!p.silent) ConsoleLine("Not Find File: " + p.file_txt);
-    return TStartResult::End;
-  }
+void CheckStartFiles(TParametrs& p, TReporter& reporter) {
+  const auto missing = [&](const std::string& path) {
+    return EStopRun(p.silent ? std::vector<std::string>{} : std::vector<std::string>{"Not Find File: " + path});
+  };
+  if (!FileExistsCI(p.file_data)) throw missing(p.file_data);
+  if (!FileExistsCI(p.file_txt) && p.operation == "replace") throw missing(p.file_txt);
   if (!FileExistsCI(p.script_file)) {
-    ConsoleLine("Not find script: " + p.script_file);
-    ConsoleLine("And not find in root exe!!!");
+    reporter.Line("Not find script: " + p.script_file);
+    reporter.Line("And not find in root exe!!!");
   }
-  if (!p.silent) ConsoleLine("Please wait...");
+  if (!p.silent) reporter.Line("Please wait...");
   if (!p.out_data.empty()) {
     // The copy becomes the data file: a failed copy must stop the run, or
     // an old file at that path would be worked on instead.
@@ -248,5 +239,4 @@ TStartResult CheckStartFiles(TParametrs& p) {
     }
     p.file_data = p.out_data;
   }
-  return TStartResult::Continue;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "extractor/reporter.h"
+
 struct TTrashSettings {
   bool enabled = false;
   std::string file;  // program directory + the argument as typed
@@ -51,26 +53,24 @@ struct TParametrs {
   std::string out_data;  // full path, empty when not given
 };
 
-enum class TStartResult { Continue, End };
-
 // The usage text, one entry per output line.
 const std::vector<std::string>& UsageLines();
-void PrintUsage();
 
 // Every option word of korvane, as the command-line scan compares them.
 const std::vector<std::string>& KorvaneOptionWords();
 
 // Checks the words that must not be options before anything is read: the
 // operation word must be "extract" or "replace" (in any letter case), and
-// the data and text file arguments must not be option words. Returns the
-// one-line message of a refused run, or "" when the words are fine.
-std::string CheckRunWords(const std::vector<std::string>& args);
+// the data and text file arguments must not be option words. Raises
+// EStopRun with the one-line message of a refused run.
+void CheckRunWords(const std::vector<std::string>& args);
 
 // Fills p from the arguments (args[0] is argument 1, the operation word):
 // positional values, the option scan with the script lookup messages.
-// Returns End when the run ends here (a file option without its name).
-TStartResult ParseCommandLine(const std::vector<std::string>& args, TParametrs& p);
+// Raises EStopRun with the usage text when a file option lacks its name.
+void ParseCommandLine(const std::vector<std::string>& args, TParametrs& p, TReporter& reporter);
 
-// After the scan: the existence checks of the named files, "Please wait...",
-// and the copy for "-out_data" (a failed copy raises EInOutError).
-TStartResult CheckStartFiles(TParametrs& p);
+// After the scan: the existence checks of the named files (EStopRun when
+// one is missing), "Please wait...", and the copy for "-out_data" (a failed
+// copy raises EInOutError).
+void CheckStartFiles(TParametrs& p, TReporter& reporter);

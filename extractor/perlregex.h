@@ -1,7 +1,10 @@
-// TPerlRegEx: a small matcher over the PCRE2 8-bit library. It holds a
-// pattern, an option set, a text to search (viewed in place, never copied)
-// and the result of the last search as 1-based positions.
+// TPerlRegEx: a pattern compiled once with the PCRE2 8-bit library (through
+// its JIT compiler where it can) and immutable afterwards. A search is
+// const: it takes the text (viewed in place, never copied), the 0-based
+// offset to start at and a TRegExMatch, which keeps PCRE2's match data from
+// one search to the next and holds the result as 0-based byte spans.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,84 +27,74 @@ enum TPerlRegExOption : uint32_t {
 };
 using TPerlRegExOptions = uint32_t;
 
-class TPerlRegEx {
+// The bytes [begin, end) of the text searched. A group that took no part
+// in the match has both at kUnset.
+struct TMatchSpan {
+  static constexpr size_t kUnset = static_cast<size_t>(-1);
+  size_t begin = kUnset;
+  size_t end = kUnset;
+  size_t Length() const { return end - begin; }
+};
+
+// The state of the searches of one caller: PCRE2's match data, reused, and
+// the result of the last search.
+class TRegExMatch {
  public:
-  // Room for the whole match and 99 groups.
+  // Room for the whole match and 99 groups; a match with more groups counts
+  // as no match.
   static constexpr int kMaxPairs = 100;
 
-  TPerlRegEx();
-  ~TPerlRegEx();
-  TPerlRegEx(const TPerlRegEx&) = delete;
-  TPerlRegEx& operator=(const TPerlRegEx&) = delete;
+  TRegExMatch();
+  ~TRegExMatch();
+  TRegExMatch(const TRegExMatch&) = delete;
+  TRegExMatch& operator=(const TRegExMatch&) = delete;
 
-  const std::string& RegEx() const { return regex_; }
-  // A different pattern discards the compiled one and the last match.
-  void SetRegEx(std::string_view pattern);
-  TPerlRegExOptions Options() const { return options_; }
-  // A different set discards the compiled pattern; the same set keeps it.
-  void SetOptions(TPerlRegExOptions options);
-
-  // The text is viewed, not copied: it must outlive the searches.
-  // SearchStart becomes 1, SearchStop its length, the last match is forgotten.
-  void SetSearchText(std::string_view text);
-  std::string_view SearchText() const { return text_; }
-  int64_t SearchStart() const { return searchStart_; }
-  // Values below 1 become 1; no upper bound.
-  void SetSearchStart(int64_t n);
-  int64_t SearchStop() const { return searchStop_; }
-  // Values above the text length become the text length.
-  void SetSearchStop(int64_t n);
-
-  // Raises EPerlRegExError for an empty or invalid pattern.
-  void Compile();
-  bool Compiled() const { return code_ != nullptr; }
-  void DiscardCompiled();
-
-  // Searches from the first byte, whatever SearchStart holds.
-  bool MatchFirst();
-  // Searches from SearchStart.
-  bool MatchNext();
-
-  bool HasMatch() const { return pairCount_ > 0; }
-  int SubExpressionCount() const;
-  int64_t MatchOffset(int i = 0) const;
-  int64_t MatchLength(int i = 0) const;
-  std::string MatchText(int i = 0) const;
-  std::string_view MatchView(int i = 0) const;
+  bool Found() const { return pairs_ > 0; }
+  // The groups of the pattern up to the last one that took part (without
+  // the whole match). The accessors raise EAssertionFailed without a match,
+  // Span also for a group beyond that count.
+  int GroupCount() const;
+  TMatchSpan Span(int i = 0) const;
+  // The bytes of group i; empty for a group that took no part or is beyond
+  // the count.
+  std::string_view Text(int i = 0) const;
 
   // The last search was ended by PCRE2 with an error other than "no match"
   // (match limit, depth limit, ...). It then counts as no match; the error
   // text tells the caller why.
-  bool SearchFailed() const { return searchError_ != 0; }
-  std::string SearchErrorText() const;
-
-  // Whether the compiled pattern runs through the JIT compiler.
-  bool UsesJit() const { return jit_; }
-  // For tests: forbid the JIT compiler for this object (takes effect at the
-  // next compilation).
-  void SetJitAllowed(bool allowed);
+  bool Failed() const { return error_ != 0; }
+  std::string ErrorText() const;
 
  private:
-  bool Run(int64_t startOffset);
+  friend class TPerlRegEx;
   void RequireMatch() const;
-  void RequireIndex(int i) const;
 
-  std::string regex_;
-  TPerlRegExOptions options_ = 0;
-  uint32_t compileOptions_ = 0;
-  void* code_ = nullptr;         // pcre2_code_8*
-  void* matchData_ = nullptr;    // pcre2_match_data_8*
-  void* compileCtx_ = nullptr;   // pcre2_compile_context_8*
-  void* matchCtx_ = nullptr;     // pcre2_match_context_8*
-  const uint8_t* tables_ = nullptr;
-  bool jit_ = false;
-  bool jitAllowed_ = true;
-
+  void* data_ = nullptr;  // pcre2_match_data_8*
   std::string_view text_;
-  int64_t searchStart_ = 1;
-  int64_t searchStop_ = 0;
+  int pairs_ = 0;
+  int error_ = 0;
+};
 
-  int pairCount_ = 0;
-  int searchError_ = 0;
-  int64_t offsets_[2 * kMaxPairs] = {};  // 1-based start, 1-based end (after the last byte)
+class TPerlRegEx {
+ public:
+  // Compiles the pattern; raises EPerlRegExError for an empty or invalid
+  // one. allowJit false keeps the interpreter (for tests).
+  explicit TPerlRegEx(std::string_view pattern, TPerlRegExOptions options = 0, bool allowJit = true);
+  ~TPerlRegEx();
+  TPerlRegEx(const TPerlRegEx&) = delete;
+  TPerlRegEx& operator=(const TPerlRegEx&) = delete;
+
+  const std::string& Pattern() const { return pattern_; }
+  // Whether the pattern runs through the JIT compiler.
+  bool UsesJit() const { return jit_; }
+
+  // The first non-empty match in text at or after the 0-based offset start.
+  // The end of text is the end the pattern sees ("$" included): pass a
+  // prefix to stop early. A start beyond the end finds nothing.
+  bool Search(std::string_view text, size_t start, TRegExMatch& match) const;
+
+ private:
+  std::string pattern_;
+  void* code_ = nullptr;  // pcre2_code_8*
+  bool jit_ = false;
 };

@@ -34,16 +34,15 @@
 
 namespace {
 
-// One line of the plain loop on `text`: the 1-based match position or 0.
-size_t SearchWhole(const std::string& text, const TRegexKeyItem& item, std::string& warning) {
+// One line of the plain loop on `text`: the search of the quoted key and
+// the right pattern from the start, with the warning of a search error.
+TRegexHit SearchWhole(const std::string& text, const TRegexKeyItem& item, std::string& warning) {
   warning.clear();
   const std::string pattern = QuoteRegexText(item.key) + item.rightPattern;
-  if (pattern.empty()) return 0;
-  int64_t off = 0;
-  std::string searchError;
-  RegexFindFrom(pattern, text, off, 0, &searchError);
-  if (!searchError.empty()) warning = SearchErrorWarning(pattern, searchError);
-  return static_cast<size_t>(off);
+  if (pattern.empty()) return {};
+  TRegexHit hit = RegexSearch(pattern, text);
+  if (!hit.error.empty()) warning = SearchErrorWarning(pattern, hit.error);
+  return hit;
 }
 
 }  // namespace
@@ -54,15 +53,15 @@ void ReplaceRegexKeysLiteral(std::string& text, const std::vector<TRegexKeyItem>
   std::string warning;
   for (size_t i = 0; i < items.size(); ++i) {
     const TRegexKeyItem& item = items[i];
-    const size_t p = SearchWhole(work, item, warning);
-    if (p != 0) {
+    const TRegexHit hit = SearchWhole(work, item, warning);
+    if (hit.found) {
       if (edit == TRegexKeyEdit::kFirstPlace) {
-        work.replace(p - 1, item.key.size(), item.replacement);
+        work.replace(hit.begin, item.key.size(), item.replacement);
       } else if (item.key != item.replacement) {
         ReplaceAllInPlace(work, item.key, item.replacement);
       }
     }
-    report(i, p != 0, warning);
+    report(i, hit.found, warning);
   }
   text.swap(work);
 }
@@ -378,9 +377,9 @@ void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& i
       found = false;
       if (!item.key.empty() || !item.rightPattern.empty()) {
         whole = live.Text();
-        const size_t p = SearchWhole(whole, item, warning);
-        found = p != 0;
-        if (found) pos = p - 1;
+        const TRegexHit hit = SearchWhole(whole, item, warning);
+        found = hit.found;
+        if (found) pos = hit.begin;
       }
     }
     if (every) {

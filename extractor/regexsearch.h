@@ -1,20 +1,16 @@
-// One-shot pattern searches: each call makes its own matcher with the
+// One-shot pattern searches: each call compiles the pattern with the
 // options multi-line, dot-matches-all and ungreedy, runs one search and
-// releases it. Offsets are 1-based; 0 means "not found".
+// releases it. A pattern that does not compile raises EPerlRegExError.
 #pragma once
-#include <cstdint>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
-// A search that PCRE2 ended with an error counts as not found; when
-// searchError is given it receives PCRE2's error text (empty otherwise).
+struct TRegexHit {
+  bool found = false;
+  size_t begin = 0;   // 0-based start of the match when found
+  std::string error;  // PCRE2's text when an error ended the search (then not found)
+};
 
-// Searches from the first byte of text. start is accepted for the callers'
-// sake and ignored: every caller of this search wants the whole text.
-bool RegexFind(std::string_view pattern, std::string_view text, int64_t& offset, int64_t start,
-               std::string* searchError = nullptr);
-// Searches from the 1-based position start (below 1 means 1).
-bool RegexFindFrom(std::string_view pattern, std::string_view text, int64_t& offset, int64_t start,
-                   std::string* searchError = nullptr);
-// True when the pattern matches anywhere in text.
-bool RegexTest(std::string_view pattern, std::string_view text, std::string* searchError = nullptr);
+// The first non-empty match in text at or after the 0-based offset start.
+TRegexHit RegexSearch(std::string_view pattern, std::string_view text, size_t start = 0);

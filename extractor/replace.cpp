@@ -47,8 +47,8 @@ std::string Inner(std::string_view line, const std::string& prefix, const std::s
 class TReplacer {
  public:
   TReplacer(const TParametrs& p, const std::vector<TScript>& scripts, TExtraction& ex, TDataText& data,
-            TReportState& report)
-      : p_(p), scripts_(scripts), ex_(ex), data_(data), report_(report) {}
+            TReportState& report, TReporter& reporter)
+      : p_(p), scripts_(scripts), ex_(ex), data_(data), report_(report), reporter_(reporter) {}
 
   void Run();
 
@@ -56,7 +56,7 @@ class TReplacer {
   TPrepared Prepare(size_t i);
   void Miss(const std::string& key);
   void PrintMessages(const TPrepared& line) {
-    for (const auto& m : line.messages) ConsoleLine(m);
+    for (const auto& m : line.messages) reporter_.Line(m);
   }
   // Converts every line, then runs them all through one sequential engine.
   void RunSequential(std::vector<bool> (*engine)(std::string&, const std::vector<TReplaceItem>&));
@@ -74,6 +74,7 @@ class TReplacer {
   TExtraction& ex_;
   TDataText& data_;
   TReportState& report_;
+  TReporter& reporter_;
   std::vector<std::string> translated_;
   std::string out_;        // "-b": the data written so far
   size_t current_ = 0;     // index of the line being handled
@@ -112,13 +113,13 @@ TPrepared TReplacer::Prepare(size_t i) {
 
 void TReplacer::Miss(const std::string& key) {
   if (!report_.first_miss) {
-    ConsoleLine("WARNING: DETECTED NOT FIND LINES!!! NotCompare \\r\\n ???");
-    ConsoleLine("Error: " + p_.file_data);
-    ConsoleLine(key);
-    ConsoleLine("...");
+    reporter_.Line("WARNING: DETECTED NOT FIND LINES!!! NotCompare \\r\\n ???");
+    reporter_.Line("Error: " + p_.file_data);
+    reporter_.Line(key);
+    reporter_.Line("...");
     report_.first_miss = true;
     report_.not_found_text += "FILE: " + p_.file_data + "\r\n\r\n";
-    if (!p_.silent) WaitEnter();
+    if (!p_.silent) reporter_.Pause();
   }
   report_.not_found_text += key + "\r\n\r\n";
 }
@@ -136,7 +137,7 @@ void TReplacer::RunSequential(std::vector<bool> (*engine)(std::string&, const st
   messages.reserve(n);
   auto report = [&](const std::vector<bool>& found) {
     for (size_t i = 0; i < found.size(); ++i) {
-      for (const auto& m : messages[i]) ConsoleLine(m);
+      for (const auto& m : messages[i]) reporter_.Line(m);
       if (!found[i]) Miss(items[i].search.substr(0, items[i].keyLen));
     }
   };
@@ -168,8 +169,8 @@ void TReplacer::RunRegexKeys() {
   messages.reserve(n);
   size_t reported = 0;
   auto report = [&](size_t i, bool found, const std::string& warning) {
-    for (const auto& m : messages[i]) ConsoleLine(m);
-    if (!warning.empty()) ConsoleLine(warning);
+    for (const auto& m : messages[i]) reporter_.Line(m);
+    if (!warning.empty()) reporter_.Line(warning);
     if (!found) Miss(items[i].key);
     reported = i + 1;
   };
@@ -211,11 +212,9 @@ void TReplacer::RunStreamed() {
     if (p_.rep_reg) {
       const std::string pattern = QuoteRegexText(line.key) + item.right_re;
       if (!pattern.empty()) {
-        int64_t off = 0;
-        std::string searchError;
-        RegexFindFrom(pattern, text, off, static_cast<int64_t>(searchStart), &searchError);
-        if (!searchError.empty()) ConsoleLine(SearchErrorWarning(pattern, searchError));
-        pos = static_cast<size_t>(off);
+        const TRegexHit hit = RegexSearch(pattern, text, searchStart - 1);
+        if (!hit.error.empty()) reporter_.Line(SearchErrorWarning(pattern, hit.error));
+        if (hit.found) pos = hit.begin + 1;
       }
     } else {
       pos = FindBytes(text, line.key + item.right_text, searchStart);
@@ -271,10 +270,7 @@ void TReplacer::Run() {
       ex_.items.resize(ex_.lines.size());
       for (size_t i = 1; i < ex_.items.size(); ++i) ex_.items[i] = ex_.items[0];
     }
-    if (translated_.size() != ex_.lines.size()) {
-      ConsoleLine("ERROR: Count lines not aligment.");
-      throw ERunError("ERROR: Count lines not aligment.");
-    }
+    if (translated_.size() != ex_.lines.size()) throw ERunError("ERROR: Count lines not aligment.");
     if (!p_.rep_reg && !p_.b && !p_.d) {
       RunSequential(&ReplaceSequentialFast);
       out_.swap(data_.text);
@@ -288,27 +284,22 @@ void TReplacer::Run() {
     } else {
       RunStreamed();
     }
-  } catch (const EReplaceLineError&) {
-    throw;
   } catch (const std::exception& e) {
-    // The cause goes to the console too (an unreadable text file, an invalid
-    // pattern), so that the translator sees why the line failed.
-    if (std::string_view(e.what()) != "ERROR: Count lines not aligment.") ConsoleLine(e.what());
+    // The cause (a miscounted or unreadable text file, an invalid pattern)
+    // travels with the line, so that the translator sees why it failed.
     const std::string line = current_ < ex_.lines.size() ? ex_.lines[current_] : std::string();
-    const std::string message = "ERROR LINE: " + std::to_string(current_ + 1) + " " + line;
-    ConsoleLine(message);
-    throw EReplaceLineError(message);
+    throw EReplaceLineError("ERROR LINE: " + std::to_string(current_ + 1) + " " + line, e.what());
   }
   WriteResult();
-  if (!p_.silent) ConsoleLine("Done: " + p_.file_data);
+  if (!p_.silent) reporter_.Line("Done: " + p_.file_data);
 }
 
 }  // namespace
 
 void ReplaceItems(const TParametrs& p, const std::vector<TScript>& scripts, TExtraction& ex,
-                  TDataText& data, TReportState& report) {
+                  TDataText& data, TReportState& report, TReporter& reporter) {
   if (ex.lines.empty() && !p.rep_input.enabled) return;
-  TReplacer(p, scripts, ex, data, report).Run();
+  TReplacer(p, scripts, ex, data, report, reporter).Run();
 }
 
 void WriteNotFoundReport(const TReportState& report) {

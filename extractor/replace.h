@@ -5,15 +5,28 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/errors.h"
 #include "extractor/extract.h"
 #include "extractor/params.h"
+#include "extractor/reporter.h"
 #include "extractor/script.h"
 
-// Raised after "ERROR LINE: ..." was printed; its message is that same text.
-KV_DECLARE_ERROR(EReplaceLineError)
+// A line of the replacement failed. The message is "ERROR LINE: <number>
+// <line>"; the cause is the message of the error behind it. The program
+// prints both, cause first.
+class EReplaceLineError : public EError {
+ public:
+  EReplaceLineError(const std::string& message, std::string cause)
+      : EError(message), cause_(std::move(cause)) {}
+  const std::string& Cause() const { return cause_; }
+  const char* ClassName() const override { return "EReplaceLineError"; }
+
+ private:
+  std::string cause_;
+};
 
 // Unmatched lines and kept quotes, reported at the end of the run.
 struct TReportState {
@@ -29,7 +42,7 @@ size_t FindBytes(std::string_view hay, std::string_view needle, size_t from = 1)
 // when a line fails (the data file is then unchanged) and the errors of
 // the final write (the temporary file "<data>.temp" then holds the result).
 void ReplaceItems(const TParametrs& p, const std::vector<TScript>& scripts, TExtraction& ex,
-                  TDataText& data, TReportState& report);
+                  TDataText& data, TReportState& report, TReporter& reporter);
 
 // Appends the report to "NOT_FIND_LINES.txt" in the program directory when
 // there is anything to report.

@@ -24,11 +24,9 @@ struct TScript {
 // Backslash-r becomes CR, then backslash-n becomes LF; nothing else.
 std::string UnescapeScriptText(std::string_view s);
 
-// Builds the entries from the lines of a script. On a coordinate that is
-// not an integer, message receives the line to print and false is returned.
-bool ParseScriptLines(const std::vector<std::string>& lines, bool advValues,
-                      std::vector<TScript>& entries, std::string& message);
+// Builds the entries from the lines of a script. A coordinate that is not
+// an integer raises EStopRun with the line that says which one.
+std::vector<TScript> ParseScriptLines(const std::vector<std::string>& lines, bool advValues);
 
-// Reads p.script_file (an unreadable file raises EFOpenError). Prints the
-// coordinate error and returns false when the run must end.
-bool LoadScript(const TParametrs& p, std::vector<TScript>& entries);
+// Reads p.script_file (an unreadable file raises EFOpenError) and parses it.
+std::vector<TScript> LoadScript(const TParametrs& p);

@@ -8,7 +8,8 @@
 #include "common/strutil.h"
 #include "extractor/convert.h"
 #include "extractor/extract.h"
-#include "extractor/perlregex.h"
+#include "tests/extractor/extract_reference.h"
+#include "tests/extractor/recording_reporter.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -34,117 +35,15 @@ TParametrs Params(std::initializer_list<bool TParametrs::*> flags = {}) {
 }
 
 TExtraction Extract(const std::string& data, std::vector<TScript> scripts, const TParametrs& p) {
-  return ExtractItems(data, scripts, p);
+  TRecordingReporter reporter;
+  return ExtractItems(data, scripts, p, reporter);
 }
 
-// The loop as first described: linear choice of the earliest entry, one
-// matcher whose pattern is set anew at every step, pairwise removal of
-// repeated lines.
-TExtraction Reference(const std::string& data, std::vector<TScript> scripts, const TParametrs& p) {
-  TExtraction ex;
-  TPerlRegEx main;
-  main.SetOptions(preUnGreedy | (p.single_line ? 0 : preMultiLine | preSingleLine));
-  main.SetSearchText(data);
-  int64_t position = 1;
-  auto combined = [](const TScript& e) { return e.left_re + ".*" + e.right_re; };
-  for (auto& e : scripts) {
-    main.SetRegEx(combined(e));
-    main.SetSearchStart(position);
-    e.active = main.MatchNext();
-    if (e.active) {
-      e.found_pos = main.MatchOffset(0);
-      e.found_len = main.MatchLength(0);
-    }
-  }
-  for (;;) {
-    int best = -1;
-    for (size_t i = 0; i < scripts.size(); ++i)
-      if (scripts[i].active && (best < 0 || scripts[i].found_pos < scripts[best].found_pos)) best = static_cast<int>(i);
-    if (best < 0) break;
-    TScript& e = scripts[best];
-    if (e.found_pos >= position) {
-      std::string m = data.substr(e.found_pos - 1, e.found_len);
-      TPerlRegEx lre, rre;
-      lre.SetOptions(preMultiLine | preSingleLine | preUnGreedy);
-      rre.SetOptions(preMultiLine | preSingleLine | preUnGreedy);
-      lre.SetSearchText(m);
-      lre.SetRegEx(e.left_re);
-      rre.SetSearchText(m);
-      rre.SetRegEx(e.right_re);
-      std::string left = lre.MatchFirst() ? lre.MatchText(0) : "";
-      std::string right = rre.MatchFirst() ? rre.MatchText(0) : "";
-      int64_t a = 1;
-      if (p.b) {
-        lre.SetSearchStart(left.size() + 1);
-        lre.SetSearchStop(m.size() - right.size());
-        while (lre.MatchNext()) {
-          a = lre.MatchOffset(0);
-          left = lre.MatchText(0);
-          lre.SetSearchStart(a + left.size());
-          lre.SetSearchStop(m.size() - right.size());
-        }
-      }
-      int64_t ml = m.size(), ll = left.size(), rl = right.size();
-      std::string text = Copy(m, a + ll, ml - a - ll - rl + 1);
-      if (!text.empty() || p.ee) {
-        for (int k = e.coord_left; k < 0 && !left.empty(); ++k) {
-          text.insert(0, 1, left.back());
-          left.pop_back();
-        }
-        for (int k = e.coord_left; k > 0 && !text.empty(); --k) {
-          left.push_back(text.front());
-          text.erase(0, 1);
-        }
-        for (int k = e.coord_right; k < 0 && !text.empty(); ++k) {
-          right.insert(0, 1, text.back());
-          text.pop_back();
-        }
-        if (e.coord_right > 0) {
-          int move = static_cast<int>(right.size()) >= e.coord_right ? e.coord_right
-                     : right.size() > 2                             ? static_cast<int>(right.size()) - 2
-                                                                    : 0;
-          text += right.substr(0, move);
-          right.erase(0, move);
-        }
-        TInfoLINE item;
-        item.script_index = best;
-        item.left_text = left;
-        item.right_text = right;
-        item.left_re = e.left_re;
-        item.right_re = e.right_re;
-        ex.items.push_back(item);
-        ex.lines.push_back(e.prefix + ExportText(text, e.adv_keys, p) + e.suffix);
-        ex.raw_lines.push_back(e.prefix + text + e.suffix);
-      }
-      position = e.found_pos + a - 1 + left.size();
-      if (!p.ft) position += text.size();
-      if (p.ff) position += right.size();
-      if (position <= e.found_pos) position = e.found_pos + 1;
-    }
-    main.SetRegEx(combined(e));
-    main.SetSearchStart(position);
-    e.active = main.MatchNext();
-    if (e.active) {
-      e.found_pos = main.MatchOffset(0);
-      e.found_len = main.MatchLength(0);
-    }
-  }
-  if (p.d) {
-    for (size_t i = 0; i + 1 < ex.lines.size(); ++i) {
-      if (ex.lines[i].empty()) continue;
-      for (size_t j = i + 1; j < ex.lines.size(); ++j)
-        if (ex.lines[j] == ex.lines[i]) ex.lines[j].clear();
-    }
-    for (size_t i = 0; i < ex.lines.size();) {
-      if (ex.lines[i].empty()) {
-        ex.lines.erase(ex.lines.begin() + i);
-        ex.items.erase(ex.items.begin() + i);
-        ex.raw_lines.erase(ex.raw_lines.begin() + i);
-      } else {
-        ++i;
-      }
-    }
-  }
+// The straightforward loop, with the pairwise removal for "-d".
+TExtraction Reference(const std::string& data, const std::vector<TScript>& scripts, const TParametrs& p) {
+  bool threw = false;
+  TExtraction ex = RefExtract(data, scripts, p, threw);
+  if (p.d) RefRemoveDuplicates(ex);
   return ex;
 }
 
@@ -246,9 +145,9 @@ TEST(Extract, PartsThatFindNothingAreEmptyAndTheLoopAlwaysEnds) {
 TEST(Extract, LoopErrorsKeepTheLinesFound) {
   // The combined pattern compiles, the left pattern alone does not.
   std::vector<TScript> scripts = {Entry("\\[", "\\]"), Entry("(<", ">)")};
-  testing::internal::CaptureStdout();
-  TExtraction ex = ExtractItems("[a] <b> [c]", scripts, Params());
-  std::string out = testing::internal::GetCapturedStdout();
+  TRecordingReporter reporter;
+  TExtraction ex = ExtractItems("[a] <b> [c]", scripts, Params(), reporter);
+  const std::string& out = reporter.out;
   EXPECT_EQ(Lines(ex), (std::vector<std::string>{"a"}));
   EXPECT_EQ(ex.items.size(), 1u);
   EXPECT_EQ(out,
@@ -256,15 +155,15 @@ TEST(Extract, LoopErrorsKeepTheLinesFound) {
             "TPerlRegEx.Compile() - Error in regex at offset 2: missing closing parenthesis\n");
   // An invalid combined pattern is not caught.
   scripts = {Entry("(", "x")};
-  EXPECT_THROW(ExtractItems("abc", scripts, Params()), EError);
+  EXPECT_THROW(ExtractItems("abc", scripts, Params(), reporter), EError);
 }
 
 TEST(Extract, SearchErrorsWarnAndEndTheEntry) {
   std::vector<TScript> scripts = {Entry("(a+)+c", "x"), Entry("\\[", "\\]")};
   std::string data = std::string(40, 'a') + "b [z] c x";
-  testing::internal::CaptureStdout();
-  TExtraction ex = ExtractItems(data, scripts, Params());
-  std::string out = testing::internal::GetCapturedStdout();
+  TRecordingReporter reporter;
+  TExtraction ex = ExtractItems(data, scripts, Params(), reporter);
+  const std::string& out = reporter.out;
   EXPECT_EQ(Lines(ex), (std::vector<std::string>{"z"}));
   EXPECT_NE(out.find("WARNING: search error in regex (a+)+c.*x"), std::string::npos) << out;
 }
@@ -287,16 +186,17 @@ TEST(Extract, RemoveTrashLines) {
   TParametrs p = Params();
   p.trash.enabled = true;
   p.trash.file = dir.File("trash.txt");
-  RemoveTrashLines(ex, p);
+  TRecordingReporter reporter;
+  RemoveTrashLines(ex, p, reporter);
   EXPECT_EQ(ex.lines, (std::vector<std::string>{"a", "d"}));
   EXPECT_EQ(ex.raw_lines, (std::vector<std::string>{"a", "d"}));
   EXPECT_EQ(ex.items.size(), 2u);
   // A missing trash file or a bad pattern is an error.
   p.trash.file = dir.File("none.txt");
-  EXPECT_THROW(RemoveTrashLines(ex, p), EError);
+  EXPECT_THROW(RemoveTrashLines(ex, p, reporter), EError);
   WriteBytes(dir.File("bad.txt"), "(\r\n");
   p.trash.file = dir.File("bad.txt");
-  EXPECT_THROW(RemoveTrashLines(ex, p), EError);
+  EXPECT_THROW(RemoveTrashLines(ex, p, reporter), EError);
 }
 
 TEST(Extract, PieceNames) {
@@ -310,18 +210,19 @@ TEST(Extract, LoadDataTextAddsFinalEnter) {
   TParametrs p = Params({&TParametrs::add_final_enter});
   p.file_data = dir.File("d.bin");
   TDataText data;
+  TRecordingReporter reporter;
   for (auto [in, out] : std::vector<std::pair<std::string, std::string>>{
            {"abc", "abc\r\n"}, {"abc\n", "abc\n"}, {"abc\r", "abc\r"}, {"", "\r\n"}}) {
     WriteBytes(p.file_data, in);
-    ASSERT_TRUE(LoadDataText(p, {}, data));
+    ASSERT_TRUE(LoadDataText(p, {}, data, reporter));
     EXPECT_EQ(data.text, out);
   }
   p.add_final_enter = false;
   WriteBytes(p.file_data, std::string("a\0b", 3));
-  ASSERT_TRUE(LoadDataText(p, {}, data));
+  ASSERT_TRUE(LoadDataText(p, {}, data, reporter));
   EXPECT_EQ(data.text, std::string("a\0b", 3));
   p.file_data = dir.File("missing.bin");
-  EXPECT_THROW(LoadDataText(p, {}, data), EError);
+  EXPECT_THROW(LoadDataText(p, {}, data, reporter), EError);
 }
 
 // The loop with its heap, per-entry matchers and hashed removal gives the

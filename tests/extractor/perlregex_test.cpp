@@ -1,4 +1,4 @@
-// The matcher over PCRE2 and the one-shot searches.
+// The compiled pattern over PCRE2 and the one-shot search.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -13,100 +13,69 @@
 namespace {
 
 std::string CompileMessage(const std::string& pattern) {
-  TPerlRegEx re;
-  re.SetRegEx(pattern);
-  re.SetSearchText("abc");
   try {
-    re.MatchFirst();
+    TPerlRegEx re(pattern);
   } catch (const EPerlRegExError& e) {
     return e.what();
   }
   return "";
 }
 
+// The message of the EAssertionFailed that f raises ("" for none).
+template <class F>
+std::string AssertionMessage(F f) {
+  try {
+    f();
+  } catch (const EAssertionFailed& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// Whether re finds a match in text from its start.
+bool Finds(const TPerlRegEx& re, std::string_view text) {
+  TRegExMatch m;
+  return re.Search(text, 0, m);
+}
+
 }  // namespace
 
 TEST(PerlRegEx, EmptyMatchesAreNeverAccepted) {
-  TPerlRegEx re;
-  re.SetRegEx("a*");
-  re.SetSearchText("bbb");
-  EXPECT_FALSE(re.MatchFirst());
-  EXPECT_FALSE(re.HasMatch());
-  EXPECT_FALSE(re.SearchFailed());
-  re.SetSearchText("baab");
-  ASSERT_TRUE(re.MatchFirst());
-  EXPECT_EQ(re.MatchOffset(0), 2);
-  EXPECT_EQ(re.MatchLength(0), 2);
+  const TPerlRegEx re("a*");
+  TRegExMatch m;
+  EXPECT_FALSE(re.Search("bbb", 0, m));
+  EXPECT_FALSE(m.Found());
+  EXPECT_FALSE(m.Failed());
+  ASSERT_TRUE(re.Search("baab", 0, m));
+  EXPECT_EQ(m.Span().begin, 1u);
+  EXPECT_EQ(m.Span().end, 3u);
 }
 
-TEST(PerlRegEx, MatchFirstAndMatchNextWalkOneBased) {
-  TPerlRegEx re;
-  re.SetRegEx("b");
-  re.SetSearchText("abcb");
-  ASSERT_TRUE(re.MatchFirst());
-  EXPECT_EQ(re.MatchOffset(0), 2);
-  EXPECT_EQ(re.MatchLength(0), 1);
-  EXPECT_EQ(re.SearchStart(), 3);
-  ASSERT_TRUE(re.MatchNext());
-  EXPECT_EQ(re.MatchOffset(0), 4);
-  EXPECT_EQ(re.SearchStart(), 5);
-  EXPECT_FALSE(re.MatchNext());
-  EXPECT_FALSE(re.HasMatch());
-  // MatchFirst ignores SearchStart.
-  re.SetSearchStart(3);
-  ASSERT_TRUE(re.MatchFirst());
-  EXPECT_EQ(re.MatchOffset(0), 2);
+TEST(PerlRegEx, SpansAreZeroBasedAndSearchesStartAnywhere) {
+  const TPerlRegEx re("b");
+  const std::string text = "abcb";
+  TRegExMatch m;
+  ASSERT_TRUE(re.Search(text, 0, m));
+  EXPECT_EQ(m.Span().begin, 1u);
+  EXPECT_EQ(m.Span().Length(), 1u);
+  ASSERT_TRUE(re.Search(text, m.Span().end, m));
+  EXPECT_EQ(m.Span().begin, 3u);
+  EXPECT_FALSE(re.Search(text, m.Span().end, m));
+  EXPECT_FALSE(m.Found());
 }
 
-TEST(PerlRegEx, SearchStartAndStopBounds) {
-  TPerlRegEx re;
-  re.SetRegEx("c");
-  re.SetSearchText("abcb");
-  re.SetSearchStop(2);
-  EXPECT_EQ(re.SearchStop(), 2);
-  EXPECT_FALSE(re.MatchFirst());
-  re.SetSearchStop(100);  // clipped to the length
-  EXPECT_EQ(re.SearchStop(), 4);
-  re.SetSearchStart(-5);
-  EXPECT_EQ(re.SearchStart(), 1);
-
-  re.SetRegEx("b");
-  re.SetSearchStart(6);  // beyond the end: not run
-  EXPECT_FALSE(re.MatchNext());
-  EXPECT_FALSE(re.SearchFailed());
-  re.SetSearchStart(5);  // at the end: runs, but nothing non-empty fits
-  EXPECT_FALSE(re.MatchNext());
-  EXPECT_FALSE(re.SearchFailed());
-  re.SetRegEx("(?<=b)");  // an empty match at the end is refused too
-  re.SetSearchStart(5);
-  EXPECT_FALSE(re.MatchNext());
-
-  // A stop inside the text hides the rest: "$" sees the end at the stop.
-  re.SetRegEx("ab$");
-  re.SetSearchText("abcb");
-  re.SetSearchStop(2);
-  EXPECT_TRUE(re.MatchFirst());
-  // Setting the text resets start and stop.
-  re.SetSearchText("xxab");
-  EXPECT_EQ(re.SearchStart(), 1);
-  EXPECT_EQ(re.SearchStop(), 4);
-}
-
-TEST(PerlRegEx, CompiledPatternIsKeptUntilPatternOrOptionsChange) {
-  TPerlRegEx re;
-  re.SetRegEx("x");
-  re.SetOptions(preUnGreedy);
-  re.Compile();
-  ASSERT_TRUE(re.Compiled());
-  re.SetOptions(preUnGreedy);
-  EXPECT_TRUE(re.Compiled());
-  re.SetRegEx("x");
-  EXPECT_TRUE(re.Compiled());
-  re.SetOptions(preUnGreedy | preCaseLess);
-  EXPECT_FALSE(re.Compiled());
-  re.Compile();
-  re.SetRegEx("y");
-  EXPECT_FALSE(re.Compiled());
+TEST(PerlRegEx, StartAndEndBounds) {
+  TRegExMatch m;
+  const TPerlRegEx b("b");
+  EXPECT_FALSE(b.Search("abcb", 5, m));  // beyond the end: not run
+  EXPECT_FALSE(m.Failed());
+  EXPECT_FALSE(b.Search("abcb", 4, m));  // at the end: runs, but nothing non-empty fits
+  EXPECT_FALSE(TPerlRegEx("(?<=b)").Search("abcb", 4, m));  // an empty match at the end is refused too
+  // A prefix of the text hides the rest: "$" sees the end there.
+  const std::string_view text = "abcb";
+  EXPECT_FALSE(TPerlRegEx("c").Search(text.substr(0, 2), 0, m));
+  EXPECT_TRUE(TPerlRegEx("ab$").Search(text.substr(0, 2), 0, m));
+  EXPECT_FALSE(TPerlRegEx("ab$").Search(text, 0, m));
 }
 
 TEST(PerlRegEx, CompileErrorsCarryTheirMessages) {
@@ -114,38 +83,23 @@ TEST(PerlRegEx, CompileErrorsCarryTheirMessages) {
   std::string msg = CompileMessage("a(b");
   EXPECT_EQ(msg.rfind("TPerlRegEx.Compile() - Error in regex at offset 3: ", 0), 0u) << msg;
   EXPECT_NE(msg.find("missing closing parenthesis"), std::string::npos) << msg;
-  // The error is raised by MatchNext too, also when the search is not run.
-  TPerlRegEx re;
-  re.SetSearchText("ab");
-  re.SetSearchStart(10);
-  EXPECT_THROW(re.MatchNext(), EPerlRegExError);
 }
 
 TEST(PerlRegEx, ResultAccessorsAssert) {
-  TPerlRegEx re;
-  re.SetRegEx("(a)(x)?(b)");
-  re.SetSearchText("zab");
-  EXPECT_THROW(re.MatchOffset(0), EAssertionFailed);
-  try {
-    re.SubExpressionCount();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "REQUIRE: There must be a successful match first");
-  }
-  ASSERT_TRUE(re.MatchFirst());
-  EXPECT_EQ(re.SubExpressionCount(), 3);
-  EXPECT_EQ(re.MatchOffset(1), 2);
-  EXPECT_EQ(re.MatchOffset(2), 0);  // group that did not take part
-  EXPECT_EQ(re.MatchLength(2), 0);
-  EXPECT_EQ(re.MatchText(2), "");
-  EXPECT_EQ(re.MatchText(3), "b");
-  EXPECT_EQ(re.MatchText(9), "");
-  try {
-    re.MatchOffset(4);
-    FAIL();
-  } catch (const EAssertionFailed& e) {
-    EXPECT_STREQ(e.what(), "REQUIRE: Index <= SubExpressionCount");
-  }
-  EXPECT_THROW(re.MatchLength(-1), EAssertionFailed);
+  const TPerlRegEx re("(a)(x)?(b)");
+  TRegExMatch m;
+  EXPECT_THROW(m.Span(), EAssertionFailed);
+  EXPECT_FALSE(re.Search("zzz", 0, m));
+  EXPECT_EQ(AssertionMessage([&] { m.GroupCount(); }), "REQUIRE: There must be a successful match first");
+  ASSERT_TRUE(re.Search("zab", 0, m));
+  EXPECT_EQ(m.GroupCount(), 3);
+  EXPECT_EQ(m.Span(1).begin, 1u);
+  EXPECT_EQ(m.Span(2).begin, TMatchSpan::kUnset);  // group that did not take part
+  EXPECT_EQ(m.Text(2), "");
+  EXPECT_EQ(m.Text(3), "b");
+  EXPECT_EQ(m.Text(9), "");
+  EXPECT_EQ(AssertionMessage([&] { m.Span(4); }), "REQUIRE: Index <= SubExpressionCount");
+  EXPECT_THROW(m.Span(-1), EAssertionFailed);
 }
 
 TEST(PerlRegEx, MoreThanNinetyNineGroupsIsNoMatch) {
@@ -154,100 +108,65 @@ TEST(PerlRegEx, MoreThanNinetyNineGroupsIsNoMatch) {
     pattern += "(a)";
     text += "a";
   }
-  TPerlRegEx re;
-  re.SetRegEx(pattern);
-  re.SetSearchText(text);
-  EXPECT_FALSE(re.MatchFirst());
-  EXPECT_FALSE(re.SearchFailed());
-  re.SetRegEx(pattern.substr(3));  // 99 groups fit
-  ASSERT_TRUE(re.MatchFirst());
-  EXPECT_EQ(re.SubExpressionCount(), 99);
+  TRegExMatch m;
+  EXPECT_FALSE(TPerlRegEx(pattern).Search(text, 0, m));
+  EXPECT_FALSE(m.Failed());
+  ASSERT_TRUE(TPerlRegEx(pattern.substr(3)).Search(text, 0, m));  // 99 groups fit
+  EXPECT_EQ(m.GroupCount(), 99);
 }
 
 TEST(PerlRegEx, OptionsAndNewlineConvention) {
-  TPerlRegEx re;
-  re.SetSearchText("x\ry");
-  re.SetRegEx("^y");
-  EXPECT_FALSE(re.MatchFirst());
-  re.SetOptions(preMultiLine);  // CR alone is a line end (newline ANY)
-  EXPECT_TRUE(re.MatchFirst());
-  re.SetRegEx("x.y");
-  EXPECT_FALSE(re.MatchFirst());
-  re.SetOptions(preSingleLine);
-  EXPECT_TRUE(re.MatchFirst());
-  re.SetSearchText("x\x85y");  // the byte 0x85 (NEL) is a line end under ANY
-  re.SetOptions(preMultiLine);
-  re.SetRegEx("^y");
-  EXPECT_TRUE(re.MatchFirst());
+  EXPECT_FALSE(Finds(TPerlRegEx("^y"), "x\ry"));
+  EXPECT_TRUE(Finds(TPerlRegEx("^y", preMultiLine), "x\ry"));  // CR alone is a line end (newline ANY)
+  EXPECT_FALSE(Finds(TPerlRegEx("x.y", preMultiLine), "x\ry"));
+  EXPECT_TRUE(Finds(TPerlRegEx("x.y", preSingleLine), "x\ry"));
+  EXPECT_TRUE(Finds(TPerlRegEx("^y", preMultiLine), "x\x85y"));  // the byte 0x85 (NEL) is a line end under ANY
 
-  re.SetOptions(0);
-  re.SetSearchText("ABC");
-  re.SetRegEx("b");
-  EXPECT_FALSE(re.MatchFirst());
-  re.SetOptions(preCaseLess);
-  EXPECT_TRUE(re.MatchFirst());
+  EXPECT_FALSE(Finds(TPerlRegEx("b"), "ABC"));
+  EXPECT_TRUE(Finds(TPerlRegEx("b", preCaseLess), "ABC"));
   // The tables are those of the C locale: no case for bytes above 127.
-  re.SetSearchText("\xC9");
-  re.SetRegEx("\xE9");
-  EXPECT_FALSE(re.MatchFirst());
+  EXPECT_FALSE(Finds(TPerlRegEx("\xE9", preCaseLess), "\xC9"));
 
-  re.SetOptions(preUnGreedy);
-  re.SetSearchText("<a><b>");
-  re.SetRegEx("<.+>");
-  ASSERT_TRUE(re.MatchFirst());
-  EXPECT_EQ(re.MatchText(0), "<a>");
-  re.SetOptions(0);
-  ASSERT_TRUE(re.MatchFirst());
-  EXPECT_EQ(re.MatchText(0), "<a><b>");
+  TRegExMatch m;
+  ASSERT_TRUE(TPerlRegEx("<.+>", preUnGreedy).Search("<a><b>", 0, m));
+  EXPECT_EQ(m.Text(), "<a>");
+  ASSERT_TRUE(TPerlRegEx("<.+>").Search("<a><b>", 0, m));
+  EXPECT_EQ(m.Text(), "<a><b>");
 
-  re.SetOptions(preExtended);
-  re.SetRegEx("a b # comment");
-  re.SetSearchText("xab");
-  EXPECT_TRUE(re.MatchFirst());
-  re.SetOptions(preAnchored);
-  re.SetRegEx("b");
-  EXPECT_FALSE(re.MatchFirst());
-  re.SetOptions(preNoAutoCapture);
-  re.SetRegEx("(a)(b)");
-  ASSERT_TRUE(re.MatchFirst());
-  EXPECT_EQ(re.SubExpressionCount(), 0);
+  EXPECT_TRUE(Finds(TPerlRegEx("a b # comment", preExtended), "xab"));
+  EXPECT_FALSE(Finds(TPerlRegEx("b", preAnchored), "xab"));
+  ASSERT_TRUE(TPerlRegEx("(a)(b)", preNoAutoCapture).Search("xab", 0, m));
+  EXPECT_EQ(m.GroupCount(), 0);
 }
 
 TEST(PerlRegEx, BinaryTextIsSearchedInPlace) {
   std::string text("a\0b\0c", 5);
-  TPerlRegEx re;
-  re.SetRegEx(std::string("\0c", 2));
-  re.SetSearchText(text);
-  ASSERT_TRUE(re.MatchFirst());
-  EXPECT_EQ(re.MatchOffset(0), 4);
-  EXPECT_EQ(re.MatchView(0).data(), text.data() + 3);  // no copy of the text
+  const TPerlRegEx re(std::string("\0c", 2));
+  TRegExMatch m;
+  ASSERT_TRUE(re.Search(text, 0, m));
+  EXPECT_EQ(m.Span().begin, 3u);
+  EXPECT_EQ(m.Text().data(), text.data() + 3);  // no copy of the text
 }
 
 TEST(PerlRegEx, SearchErrorsAreReportedNotSilent) {
+  std::string text(40, 'a');
+  text += "b";
   for (bool jit : {true, false}) {
-    TPerlRegEx re;
-    re.SetJitAllowed(jit);
-    re.SetRegEx("(a+)+$");
-    std::string text(40, 'a');
-    text += "b";
-    re.SetSearchText(text);
-    EXPECT_FALSE(re.MatchFirst()) << jit;
-    EXPECT_TRUE(re.SearchFailed()) << jit;
-    EXPECT_NE(re.SearchErrorText().find("limit"), std::string::npos) << re.SearchErrorText();
+    const TPerlRegEx re("(a+)+$", 0, jit);
+    TRegExMatch m;
+    EXPECT_FALSE(re.Search(text, 0, m)) << jit;
+    EXPECT_TRUE(m.Failed()) << jit;
+    EXPECT_NE(m.ErrorText().find("limit"), std::string::npos) << m.ErrorText();
     // A later successful search clears the error.
-    re.SetSearchText("aa");
-    EXPECT_TRUE(re.MatchFirst());
-    EXPECT_FALSE(re.SearchFailed());
+    EXPECT_TRUE(re.Search("aa", 0, m));
+    EXPECT_FALSE(m.Failed());
   }
-  std::string err;
-  int64_t off = 7;
-  EXPECT_FALSE(RegexFind("(a+)+$", std::string(40, 'a') + "b", off, 0, &err));
-  EXPECT_EQ(off, 0);
-  EXPECT_FALSE(err.empty());
-  EXPECT_FALSE(RegexTest("(x+)+$", std::string(40, 'x') + "y", &err));
-  EXPECT_FALSE(err.empty());
-  EXPECT_TRUE(RegexTest("x", "x", &err));
-  EXPECT_TRUE(err.empty());
+  TRegexHit hit = RegexSearch("(a+)+$", text);
+  EXPECT_FALSE(hit.found);
+  EXPECT_FALSE(hit.error.empty());
+  hit = RegexSearch("x", "x");
+  EXPECT_TRUE(hit.found);
+  EXPECT_TRUE(hit.error.empty());
 }
 
 // The JIT must give the very matches of the interpreter.
@@ -259,6 +178,7 @@ TEST(PerlRegEx, JitAgreesWithInterpreterOnRandomPatterns) {
       0, preUnGreedy, preMultiLine | preSingleLine | preUnGreedy, preCaseLess | preMultiLine, preAnchored,
       preSingleLine};
   int compared = 0;
+  TRegExMatch a, b;
   for (int round = 0; round < 3000; ++round) {
     std::string pattern;
     int atomsCount = 1 + static_cast<int>(rng() % 4);
@@ -269,49 +189,40 @@ TEST(PerlRegEx, JitAgreesWithInterpreterOnRandomPatterns) {
     }
     const std::string text = RandomString(rng, "abAB1\r\n", 0, 20);
     const TPerlRegExOptions opts = optionSets[rng() % std::size(optionSets)];
-    TPerlRegEx jit, interp;
-    interp.SetJitAllowed(false);
-    for (TPerlRegEx* re : {&jit, &interp}) {
-      re->SetOptions(opts);
-      re->SetRegEx(pattern);
-      re->SetSearchText(text);
-    }
-    // Walk all matches with MatchNext.
+    const TPerlRegEx jit(pattern, opts), interp(pattern, opts, false);
+    // Walk all matches, each search from the end of the last match.
+    size_t start = 0;
     for (int step = 0; step < 25; ++step) {
-      bool a = step == 0 ? jit.MatchFirst() : jit.MatchNext();
-      bool b = step == 0 ? interp.MatchFirst() : interp.MatchNext();
-      ASSERT_EQ(a, b) << pattern << " over " << text;
-      if (!a) break;
+      const bool fa = jit.Search(text, start, a);
+      const bool fb = interp.Search(text, start, b);
+      ASSERT_EQ(fa, fb) << pattern << " over " << text;
+      if (!fa) break;
       ++compared;
-      ASSERT_EQ(jit.SubExpressionCount(), interp.SubExpressionCount()) << pattern;
-      for (int g = 0; g <= jit.SubExpressionCount(); ++g) {
-        ASSERT_EQ(jit.MatchOffset(g), interp.MatchOffset(g)) << pattern << " over " << text;
-        ASSERT_EQ(jit.MatchLength(g), interp.MatchLength(g)) << pattern;
+      ASSERT_EQ(a.GroupCount(), b.GroupCount()) << pattern;
+      for (int g = 0; g <= a.GroupCount(); ++g) {
+        ASSERT_EQ(a.Span(g).begin, b.Span(g).begin) << pattern << " over " << text;
+        ASSERT_EQ(a.Span(g).end, b.Span(g).end) << pattern;
       }
-      ASSERT_EQ(jit.SearchStart(), interp.SearchStart());
+      start = a.Span().end;
     }
   }
   EXPECT_GT(compared, 1000);
 }
 
 TEST(RegexSearch, OneShotSearches) {
-  int64_t off = -1;
-  EXPECT_TRUE(RegexFind("b", "abcb", off, 3));
-  EXPECT_EQ(off, 2);
-  EXPECT_TRUE(RegexFindFrom("b", "abcb", off, 3));
-  EXPECT_EQ(off, 4);
-  EXPECT_FALSE(RegexFindFrom("b", "abcb", off, 5));
-  EXPECT_EQ(off, 0);
-  EXPECT_TRUE(RegexFindFrom("b", "abcb", off, -3));  // below 1 means 1
-  EXPECT_EQ(off, 2);
-  EXPECT_TRUE(RegexTest("^x", "a\nx"));
-  EXPECT_TRUE(RegexTest("a.c", "a\nc"));
-  EXPECT_TRUE(RegexFind("<.+>", "<a><b>", off, 1));
-  EXPECT_EQ(off, 1);
-  EXPECT_FALSE(RegexTest("x*", "abc"));
-  EXPECT_FALSE(RegexFind("(?=a)", "abc", off, 0));
-  EXPECT_THROW(RegexTest("", "abc"), EPerlRegExError);
-  EXPECT_THROW(RegexTest("[", "abc"), EPerlRegExError);
+  EXPECT_EQ(RegexSearch("b", "abcb").begin, 1u);
+  EXPECT_EQ(RegexSearch("b", "abcb", 2).begin, 3u);
+  EXPECT_FALSE(RegexSearch("b", "abcb", 4).found);
+  EXPECT_FALSE(RegexSearch("b", "abcb", 9).found);
+  EXPECT_TRUE(RegexSearch("^x", "a\nx").found);
+  EXPECT_TRUE(RegexSearch("a.c", "a\nc").found);
+  const TRegexHit hit = RegexSearch("<.+>", "<a><b>");
+  EXPECT_TRUE(hit.found);
+  EXPECT_EQ(hit.begin, 0u);
+  EXPECT_FALSE(RegexSearch("x*", "abc").found);
+  EXPECT_FALSE(RegexSearch("(?=a)", "abc").found);
+  EXPECT_THROW(RegexSearch("", "abc"), EPerlRegExError);
+  EXPECT_THROW(RegexSearch("[", "abc"), EPerlRegExError);
 }
 
 // A quoted key followed by nothing must be found exactly where a plain
@@ -328,11 +239,10 @@ TEST(RegexSearch, QuotedKeysAreSearchedLiterally) {
     } else {
       key = RandomString(rng, alphabet, 1, 4);
     }
-    int64_t start = 1 + static_cast<int64_t>(rng() % (text.size() + 1));
-    int64_t off = 0;
-    bool found = RegexFindFrom(QuoteRegexText(key), text, off, start);
-    size_t expect = FindBytes(text, key, static_cast<size_t>(start));
-    ASSERT_EQ(found, expect != 0) << "key " << key << " text " << text;
-    ASSERT_EQ(static_cast<size_t>(off), expect);
+    const size_t start = rng() % (text.size() + 1);
+    const TRegexHit hit = RegexSearch(QuoteRegexText(key), text, start);
+    const size_t expect = FindBytes(text, key, start + 1);
+    ASSERT_EQ(hit.found, expect != 0) << "key " << key << " text " << text;
+    if (hit.found) ASSERT_EQ(hit.begin + 1, expect);
   }
 }

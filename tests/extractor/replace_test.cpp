@@ -10,6 +10,7 @@
 #include "extractor/datacodec.h"
 #include "extractor/fast_replace.h"
 #include "extractor/replace.h"
+#include "tests/extractor/recording_reporter.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -39,6 +40,31 @@ std::string Bytes(std::initializer_list<int> b) {
 }
 
 }  // namespace
+
+// The first unmatched line is shown and waited on once; later ones go only
+// to the report file, and the data is still written.
+TEST(ReplaceItems, FirstMissPausesOnceBeforeTheRunGoesOn) {
+  TempDir dir;
+  TParametrs p;
+  p.operation = "replace";
+  p.file_data = dir.File("d.bin");
+  p.file_txt = dir.File("t.txt");
+  WriteBytes(p.file_txt, "X\r\nY\r\nZ");
+  std::vector<TScript> scripts(1);
+  TExtraction ex;
+  ex.lines = {"q", "a", "w"};
+  ex.raw_lines = ex.lines;
+  ex.items.resize(3);
+  TDataText data;
+  data.text = "abc";
+  TReportState report;
+  TRecordingReporter reporter;
+  ReplaceItems(p, scripts, ex, data, report, reporter);
+  EXPECT_EQ(reporter.out, "WARNING: DETECTED NOT FIND LINES!!! NotCompare \\r\\n ???\nError: " + p.file_data +
+                              "\nq\n...\n<pause>\nDone: " + p.file_data + "\n");
+  EXPECT_EQ(report.not_found_text, "FILE: " + p.file_data + "\r\n\r\nq\r\n\r\nw\r\n\r\n");
+  EXPECT_EQ(ReadBytes(p.file_data), "Ybc");
+}
 
 TEST(FindBytes, AgreesWithPlainSearch) {
   std::mt19937 rng(5);

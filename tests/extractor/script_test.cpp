@@ -8,6 +8,8 @@
 #include "common/stringlist.h"
 #include "extractor/params.h"
 #include "extractor/script.h"
+#include "extractor/stop_run.h"
+#include "tests/extractor/recording_reporter.h"
 
 namespace {
 
@@ -18,17 +20,29 @@ std::vector<std::string> Entry(const std::string& l, const std::string& r, const
 }
 
 bool Parse(const std::vector<std::string>& lines, bool adv, std::vector<TScript>& out, std::string& msg) {
-  return ParseScriptLines(lines, adv, out, msg);
+  try {
+    out = ParseScriptLines(lines, adv);
+    return true;
+  } catch (const EStopRun& e) {
+    msg = e.what();
+    return false;
+  }
 }
 
-TParametrs ParseArgs(const std::vector<std::string>& args, TStartResult* result = nullptr,
-                     std::string* output = nullptr) {
+// The parameters, whether the run ends at the scan, and what it reports
+// (the lines of the end included).
+TParametrs ParseArgs(const std::vector<std::string>& args, bool* ended = nullptr, std::string* output = nullptr) {
   TParametrs p;
-  testing::internal::CaptureStdout();
-  TStartResult r = ParseCommandLine(args, p);
-  std::string out = testing::internal::GetCapturedStdout();
-  if (result) *result = r;
-  if (output) *output = out;
+  TRecordingReporter reporter;
+  bool end = false;
+  try {
+    ParseCommandLine(args, p, reporter);
+  } catch (const EStopRun& e) {
+    end = true;
+    for (const std::string& line : e.Lines()) reporter.Line(line);
+  }
+  if (ended) *ended = end;
+  if (output) *output = reporter.out;
   return p;
 }
 
@@ -107,11 +121,11 @@ TEST(Script, UnescapeScriptTextKnowsOnlyCrAndLf) {
 }
 
 TEST(CommandLine, PositionalsAndSwitches) {
-  TStartResult r;
+  bool ended = true;
   TParametrs p = ParseArgs({"EXTRACT", "data.bin", "/abs/t.txt", "-D", "-Silent", "-f2r", "-x", "-hex_SYS",
                             "-nr_n_unx", "-bq_sys", "-utf16", "-single_line", "-ee"},
-                           &r);
-  EXPECT_EQ(r, TStartResult::Continue);
+                           &ended);
+  EXPECT_FALSE(ended);
   EXPECT_EQ(p.operation, "EXTRACT");
   EXPECT_EQ(p.file_data, ExpandPath("data.bin"));
   EXPECT_EQ(p.file_txt, ExpandPath("/abs/t.txt"));  // itself on POSIX systems, on a drive on Windows
@@ -157,10 +171,10 @@ TEST(CommandLine, FileOptionWithoutItsName) {
                {"-rep_input_txt", "Not Specified file exportired old version."},
                {"-out_data", nullptr}};
   for (const auto& c : cases) {
-    TStartResult r;
+    bool ended = false;
     std::string out;
-    ParseArgs({"extract", "d", "t", c.option}, &r, &out);
-    EXPECT_EQ(r, TStartResult::End) << c.option;
+    ParseArgs({"extract", "d", "t", c.option}, &ended, &out);
+    EXPECT_TRUE(ended) << c.option;
     std::string expect;
     for (const auto& line : UsageLines()) expect += line + "\n";
     expect += "\n";

@@ -106,8 +106,11 @@ bool RefImport(std::string t, const std::string& keys, const TParametrs& p, std:
     return true;
   }
   if (p.border_quot) {
-    if (!t.empty() && t[0] == '"') t.erase(0, 1);
-    if (!t.empty() && t.back() == '"') t.pop_back();
+    // One quote off each end; a quote left inside is reported.
+    const size_t from = t[0] == '"' ? 1 : 0;
+    size_t to = t.size();
+    if (to > from && t[to - 1] == '"') --to;
+    t = t.substr(from, to - from);
     if (t.find('"') != std::string::npos) {
       warnings += t;
       console.push_back("Warning quot text: " + t);
@@ -214,15 +217,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string quoted = QuoteRegexText(text);
   FUZZ_CHECK(quoted == RefQuote(text), text);
   if (!text.empty() && text.size() <= 256) {
-    int64_t offset = 0;
-    std::string searchError;
-    bool found = false;
+    TRegexHit hit;
     try {
-      found = RegexFind(quoted, text, offset, 0, &searchError);
+      hit = RegexSearch(quoted, text);
     } catch (const EError& e) {
       FuzzFail("quoted text is not a valid pattern", text + " / " + e.what());
     }
-    FUZZ_CHECK(found && offset == 1, text);
+    FUZZ_CHECK(hit.found && hit.begin == 0, text);
   }
   return 0;
 }

@@ -12,6 +12,8 @@
 #include "extractor/extract.h"
 #include "extractor/params.h"
 #include "extractor/script.h"
+#include "extractor/stop_run.h"
+#include "tests/extractor/recording_reporter.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/fuzz/literal.h"
 
@@ -62,7 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::string> lines = SplitLines(file);
   std::vector<TScript> entries;
   std::string message;
-  const bool ok = ParseScriptLines(lines, adv, entries, message);
+  bool ok = true;
+  try {
+    entries = ParseScriptLines(lines, adv);
+  } catch (const EStopRun& e) {
+    ok = false;
+    message = e.what();
+  }
 
   const size_t group = adv ? 7 : 6;
   const size_t n = lines.size() / group;
@@ -108,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   p.single_line = (flags & 32) != 0;
   p.adv_values_script = adv;
   try {
-    TExtraction ex = ExtractItems(kData, entries, p);
+    TRecordingReporter reporter;
+    TExtraction ex = ExtractItems(kData, entries, p, reporter);
     FUZZ_CHECK(ex.lines.size() == ex.items.size() && ex.lines.size() == ex.raw_lines.size(), file);
     for (size_t k = 0; k < ex.lines.size(); ++k) {
       const TInfoLINE& item = ex.items[k];
