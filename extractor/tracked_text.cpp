@@ -36,10 +36,10 @@
 #include <cstring>
 #include <functional>
 #include <limits>
-#include <numeric>
 #include <string_view>
 #include <utility>
 
+#include "common/aho_corasick.h"
 #include "extractor/bit_set.h"
 #include "extractor/gram_anchors.h"
 #include "extractor/gram_index.h"
@@ -59,7 +59,7 @@ const void* FindBytes(const char* hay, size_t hayLen, const char* needle, size_t
 #endif
 }
 
-constexpr uint32_t kNone = 0xFFFFFFFFu;
+constexpr uint32_t kNone = AhoCorasick::kNone;
 // Search strings of at least kQ bytes are found through one kQ-byte anchor at
 // an offset of at most kMaxShift; shorter ones with a small Aho-Corasick
 // automaton.
@@ -75,160 +75,18 @@ constexpr size_t kGram = GramIndex::kGram;
 
 using Ident = PieceTable::Ident;
 
-// Aho-Corasick automaton over a set of distinct short strings.
-class Automaton {
- public:
-  void Build(const std::vector<std::string_view>& pats) {
-    const size_t n = pats.size();
-    std::vector<uint32_t> order(n);
-    std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return pats[a] < pats[b]; });
-    // Temporary trie with sibling lists. Strings inserted in sorted order
-    // need at each node either its newest child or a new one.
-    std::vector<uint32_t> tFirst(1, kNone), tLast(1, kNone), tNext(1, kNone), tTerm(1, kNone);
-    std::vector<uint8_t> tLabel(1, 0);
-    for (uint32_t id : order) {
-      std::string_view p = pats[id];
-      uint32_t v = 0;
-      for (size_t j = 0; j < p.size(); ++j) {
-        uint8_t c = static_cast<uint8_t>(p[j]);
-        uint32_t w = tLast[v];
-        if (w != kNone && tLabel[w] == c) {
-          v = w;
-          continue;
-        }
-        uint32_t nw = static_cast<uint32_t>(tFirst.size());
-        tFirst.push_back(kNone);
-        tLast.push_back(kNone);
-        tNext.push_back(kNone);
-        tTerm.push_back(kNone);
-        tLabel.push_back(c);
-        if (tFirst[v] == kNone)
-          tFirst[v] = nw;
-        else
-          tNext[tLast[v]] = nw;
-        tLast[v] = nw;
-        v = nw;
-      }
-      tTerm[v] = id;
-    }
-    // Renumber in breadth-first order: the children of a node become a
-    // contiguous run sorted by byte.
-    const size_t nodes = tFirst.size();
-    std::vector<uint32_t> bfs;
-    bfs.reserve(nodes);
-    bfs.push_back(0);
-    node_.assign(nodes, Node{});
-    for (size_t k = 0; k < bfs.size(); ++k) {
-      uint32_t v = bfs[k];
-      node_[k].childBegin = static_cast<uint32_t>(bfs.size());
-      for (uint32_t w = tFirst[v]; w != kNone; w = tNext[w]) {
-        bfs.push_back(w);
-        ++node_[k].count;
-      }
-    }
-    label_.resize(nodes);
-    for (size_t k = 0; k < nodes; ++k) {
-      label_[k] = tLabel[bfs[k]];
-      node_[k].term = tTerm[bfs[k]];
-    }
-    for (size_t k = 0; k < nodes; ++k)
-      if (node_[k].count > 0) node_[k].firstLabel = label_[node_[k].childBegin];
-    // Nodes with many children (near the root) get a full child table.
-    for (size_t k = 1; k < nodes && dense_.size() < kMaxDense * 256; ++k) {
-      if (node_[k].count < kDenseFrom) continue;
-      node_[k].dense = static_cast<uint32_t>(dense_.size() / 256);
-      dense_.resize(dense_.size() + 256, kNone);
-      for (uint32_t w = node_[k].childBegin; w < node_[k].childBegin + node_[k].count; ++w)
-        dense_[size_t{node_[k].dense} * 256 + label_[w]] = w;
-    }
-    {
-      std::vector<uint32_t>().swap(tFirst);
-      std::vector<uint32_t>().swap(tLast);
-      std::vector<uint32_t>().swap(tNext);
-      std::vector<uint32_t>().swap(tTerm);
-      std::vector<uint8_t>().swap(tLabel);
-      std::vector<uint32_t>().swap(bfs);
-    }
-    up.assign(nodes, kNone);
-    std::fill(std::begin(rootNext_), std::end(rootNext_), 0u);
-    for (uint32_t w = node_[0].childBegin; w < node_[0].childBegin + node_[0].count; ++w) rootNext_[label_[w]] = w;
-    for (uint32_t v = 0; v < nodes; ++v) {
-      for (uint32_t w = node_[v].childBegin; w < node_[v].childBegin + node_[v].count; ++w) {
-        uint32_t f = v == 0 ? 0 : Next(node_[v].fail, label_[w]);
-        node_[w].fail = f;
-        up[w] = node_[f].term != kNone ? f : up[f];
-      }
-    }
-  }
-
-  uint32_t Next(uint32_t s, uint8_t c) const {
-    while (s != 0) {
-      const Node& n = node_[s];
-      if (n.count == 1) {
-        if (n.firstLabel == c) return n.childBegin;
-      } else if (n.count > 1) {
-        uint32_t w = n.dense != kNone ? dense_[size_t{n.dense} * 256 + c] : Child(n, c);
-        if (w != kNone) return w;
-      }
-      s = n.fail;
-    }
-    return rootNext_[c];
-  }
-  uint32_t Term(uint32_t s) const { return node_[s].term; }
-  bool Empty() const { return node_.size() <= 1; }
-
-  // Nearest proper suffix state that ends a string (kNone: none).
-  std::vector<uint32_t> up;
-
- private:
-  struct Node {
-    uint32_t childBegin = 0;
-    uint32_t fail = 0;
-    uint32_t term = kNone;
-    uint32_t dense = kNone;  // index of the full child table, if any
-    uint16_t count = 0;
-    uint8_t firstLabel = 0;
-  };
-  static constexpr uint16_t kDenseFrom = 6;
-  static constexpr size_t kMaxDense = 16384;
-
-  uint32_t Child(const Node& nd, uint8_t c) const {
-    uint32_t b = nd.childBegin, n = nd.count;
-    if (n <= 8) {
-      for (uint32_t k = 0; k < n; ++k)
-        if (label_[b + k] == c) return b + k;
-      return kNone;
-    }
-    uint32_t lo = b, hi = b + n;
-    while (lo < hi) {
-      uint32_t mid = (lo + hi) / 2;
-      if (label_[mid] < c)
-        lo = mid + 1;
-      else
-        hi = mid;
-    }
-    return lo < b + n && label_[lo] == c ? lo : kNone;
-  }
-
-  std::vector<Node> node_;
-  std::vector<uint8_t> label_;
-  std::vector<uint32_t> dense_;
-  uint32_t rootNext_[256] = {};
-};
-
 // Walks the terminal states reachable from state s (s itself, then its
 // dictionary links) whose pattern `active` accepts, calling emit(state) for
 // each. Links past inactive patterns are shortened for good, which is valid
 // because a pattern never becomes active again.
 template <class Active, class Emit>
-inline void ForEachActive(const Automaton& ac, std::vector<uint32_t>& up, uint32_t s, Active active, Emit emit) {
-  uint32_t t = ac.Term(s);
+inline void ForEachActive(const AhoCorasick& ac, std::vector<uint32_t>& up, uint32_t s, Active active, Emit emit) {
+  uint32_t t = ac.Id(s);
   if (t != kNone && active(t)) emit(s);
   uint32_t x = s;
   for (;;) {
     uint32_t r = up[x];
-    while (r != kNone && !active(ac.Term(r))) r = up[r];
+    while (r != kNone && !active(ac.Id(r))) r = up[r];
     for (uint32_t c = up[x]; c != r;) {
       uint32_t nx = up[c];
       up[c] = r;
@@ -269,20 +127,23 @@ struct TrackedText::Impl {
     for (size_t k = 0; k < pats_.size(); ++k)
       orig_[k].cap = patterns[k].all ? std::numeric_limits<size_t>::max() : remaining_[k] + kSlack;
     sources_.push_back(std::string_view(text_));
+    // The automaton holds the short strings under their own ids; the long
+    // ones stand in it as empty strings, which it leaves out.
     std::vector<uint32_t> longIds;
+    std::vector<std::string_view> shortPats(pats_.size());
     for (uint32_t k = 0; k < pats_.size(); ++k) {
-      if (pats_[k].size() >= kQ) {
+      if (pats_[k].size() >= kQ)
         longIds.push_back(k);
-      } else {
-        shortPid_.push_back(k);
-        shortPats_.push_back(pats_[k]);
-      }
+      else
+        shortPats[k] = pats_[k];
     }
     anchors_.Build(pats_, longIds, text_);
-    ac_.Build(shortPats_);
+    // The sparse form: the scans stay mostly at the start state, where its
+    // step is a single look-up.
+    ac_ = AhoCorasick(shortPats, 0);
     grams_.Build(pats_);
     FirstPass();
-    upWin_ = ac_.up;
+    upWin_ = ac_.DictLinks();
     pieces_.Init(text_.size());
   }
 
@@ -315,16 +176,16 @@ struct TrackedText::Impl {
       ol.occ.push_back(st);
       if (ol.occ.size() == ol.cap) --open;
     };
-    open = pats_.size() - shortPats_.size();
+    open = pats_.size() - ac_.Count();
     for (size_t x = 0; x + kQ <= n && open > 0; ++x) anchors_.MatchAt(d, n, x, active, record);
-    open = shortPats_.size();
-    std::vector<uint32_t> up = ac_.up;
+    open = ac_.Count();
+    std::vector<uint32_t> up = ac_.DictLinks();
     uint32_t s = 0;
     for (size_t i = 0; i < n && open > 0; ++i) {
-      s = ac_.Next(s, static_cast<uint8_t>(d[i]));
-      if (ac_.Term(s) == kNone && up[s] == kNone) continue;
-      ForEachActive(ac_, up, s, [&](uint32_t sid) { return active(shortPid_[sid]); }, [&](uint32_t t) {
-        uint32_t pid = shortPid_[ac_.Term(t)];
+      s = ac_.NextSparse(s, static_cast<uint8_t>(d[i]));
+      if (!ac_.Ends(s) && up[s] == kNone) continue;
+      ForEachActive(ac_, up, s, active, [&](uint32_t t) {
+        uint32_t pid = ac_.Id(t);
         record(pid, i + 1 - pats_[pid].size());
       });
     }
@@ -602,16 +463,15 @@ struct TrackedText::Impl {
       const size_t to = std::min<uint64_t>(n, z + (kQ - 2) - q);
       uint32_t s = 0;
       for (size_t j = from; j < to; ++j) {
-        s = ac_.Next(s, static_cast<uint8_t>(buf_[j]));
-        if (ac_.Term(s) == kNone && upWin_[s] == kNone) continue;
-        ForEachActive(ac_, upWin_, s, [&](uint32_t sid) { return active(shortPid_[sid]); }, [&](uint32_t t) {
-          uint32_t pid = shortPid_[ac_.Term(t)];
+        s = ac_.NextSparse(s, static_cast<uint8_t>(buf_[j]));
+        if (!ac_.Ends(s) && upWin_[s] == kNone) continue;
+        ForEachActive(ac_, upWin_, s, active, [&](uint32_t t) {
+          uint32_t pid = ac_.Id(t);
           push(pid, j + 1 - pats_[pid].size());
         });
       }
     }
   }
-
 
   uint64_t Size() const { return pieces_.Total(); }
 
@@ -653,9 +513,7 @@ struct TrackedText::Impl {
   std::vector<uint32_t> lenIndex_;
   size_t lenTop_ = 0;
   GramAnchors anchors_;
-  Automaton ac_;  // over the short search strings
-  std::vector<std::string_view> shortPats_;
-  std::vector<uint32_t> shortPid_;
+  AhoCorasick ac_;  // over the short search strings
   GramIndex grams_;
   std::vector<uint32_t> upWin_;
   std::vector<OrigList> orig_;
