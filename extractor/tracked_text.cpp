@@ -4,15 +4,9 @@
 // so far and move the rest of the text on every length change: (queries) x
 // (text) work. This form answers the same queries as follows.
 //
-// - The text is a piece table: pieces of the original text and of the
-//   replacement bytes, kept in a treap in text order. An edit only splits
-//   pieces, marks the replaced ones dead (they stay in the treap as tombstones
-//   of zero length) and inserts a piece for the new bytes, so no edit moves
-//   bytes. A byte is named by its source (0 = original text, e = bytes of the
-//   e-th edit) and its offset in that source. The relative order of bytes
-//   never changes, and tombstones keep an order for dead bytes too, so
-//   comparing two names (by the order labels of their pieces) gives a total
-//   order that stays valid for the whole run.
+// - The text is a piece table (see piece_table.h): no edit moves bytes, and
+//   every byte, alive or removed, keeps a name (its source and offset there)
+//   whose order in the text stays valid for the whole run.
 // - Every occurrence of a search string in the current text is of one of two
 //   kinds. A clean original occurrence lies on original bytes that no edit has
 //   removed or separated; per search string these are found in original order
@@ -26,7 +20,9 @@
 //   what is found is kept per search string in a heap in text order, checked
 //   against the current text when it comes to the top.
 // - Search strings of 8 bytes or more are found through an 8-byte anchor near
-//   their start and a hash table; shorter ones with an Aho-Corasick automaton.
+//   their start and a hash table (gram_anchors.h); shorter ones with an
+//   Aho-Corasick automaton. After an edit, the gram index (gram_index.h)
+//   bounds how far back the text must be searched again.
 // - The first occurrence is the earlier of the first valid candidate of each
 //   kind; all occurrences are the two kinds merged in text order.
 #include "extractor/tracked_text.h"
