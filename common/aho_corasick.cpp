@@ -106,6 +106,8 @@ AhoCorasick::AhoCorasick(const std::vector<std::string_view>& strings, size_t de
       dict_[w] = Ends(f) ? f : dict_[f];
     }
   }
+  report_.resize(nodes);
+  for (size_t k = 0; k < nodes; ++k) report_[k] = Ends(static_cast<uint32_t>(k)) ? static_cast<uint32_t>(k) : dict_[k];
   BuildTable(denseLimit);
 }
 

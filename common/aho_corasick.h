@@ -67,7 +67,7 @@ class AhoCorasick {
   const std::vector<uint32_t>& DictLinks() const { return dict_; }
   uint32_t Dict(uint32_t s) const { return dict_[s]; }
   // The first state of the chain s, Dict(s), ... that ends a string.
-  uint32_t Report(uint32_t s) const { return Ends(s) ? s : dict_[s]; }
+  uint32_t Report(uint32_t s) const { return report_[s]; }
 
   size_t States() const { return idStart_.size() - 1; }
   // Number of strings held (the non-empty ones).
@@ -125,5 +125,6 @@ class AhoCorasick {
   std::vector<uint32_t> ids_;
   std::vector<uint32_t> first_;    // per state: its smallest id, or kNone
   std::vector<uint32_t> dict_;
+  std::vector<uint32_t> report_;
   size_t maxLen_ = 0;
 };
