@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "common/stringlist.h"
+#include "optimizer/clear_other_lines.h"
+#include "optimizer/number_duplicates.h"
+#include "optimizer/pair_replace.h"
 #include "optimizer/repeat_split.h"
-#include "optimizer/linemodes.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/fuzz/literal.h"
 

@@ -10,7 +10,9 @@
 
 #include "common/stringlist.h"
 #include "common/strutil.h"
-#include "optimizer/linemodes.h"
+#include "optimizer/clear_other_lines.h"
+#include "optimizer/number_duplicates.h"
+#include "optimizer/pair_replace.h"
 #include "optimizer/params.h"
 #include "tests/support/testutil.h"
 

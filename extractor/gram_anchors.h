@@ -1,0 +1,130 @@
+// Finds the search strings of at least kQ bytes in a text, each through one
+// kQ-byte piece of it (its anchor) and a hash table.
+#pragma once
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+// Each string is entered under one anchor: the kQ bytes at an offset
+// j <= kMaxShift that look rarest in a sample of the text. At a text
+// position x whose kQ bytes equal an anchor, the strings of that anchor and
+// offset j may start at x - j. Strings that share anchor and offset form a
+// group kept in sorted order, with for each the longest other member that is
+// a prefix of it, so that a group of many strings (say with a common markup
+// prefix) is checked by a binary search rather than one by one. A bit table
+// over a hash of the kQ bytes rejects most positions with one look-up in a
+// small table.
+class GramAnchors {
+ public:
+  static constexpr size_t kQ = 8;
+  static constexpr size_t kMaxShift = 24;
+
+  // Enters the strings pats[id] for the ids given (each of at least kQ
+  // bytes); the anchors are chosen on a sample of text. pats must outlive
+  // the object.
+  void Build(const std::vector<std::string_view>& pats, const std::vector<uint32_t>& ids, std::string_view text);
+
+  bool Empty() const { return members_.empty(); }
+
+  // Calls f(pid, start) for every string whose anchor stands at position x
+  // of data[0, avail) (x + kQ <= avail) and that occurs at start = x - shift
+  // (start >= 0). Only strings with active(pid) are reported.
+  template <class Active, class F>
+  void MatchAt(const char* data, size_t avail, size_t x, Active active, F f) const {
+    const uint64_t gram = Load8(data + x);
+    const size_t h = Hash(gram, kFilterBits);
+    if ((bits_[h >> 6] >> (h & 63) & 1) == 0) return;
+    const size_t mask = keys_.size() - 1;
+    for (size_t i = Hash(gram, slotBits_); groupBegin_[i] != kNone; i = (i + 1) & mask) {
+      if (keys_[i] != gram) continue;
+      for (uint32_t g = groupBegin_[i]; g < groupEnd_[i]; ++g) {
+        const Group& gr = groups_[g];
+        if (x < gr.shift) continue;
+        const size_t start = x - gr.shift;
+        MatchGroup(gr, std::string_view(data + start, avail - start), active,
+                   [&](uint32_t pid) { f(pid, start); });
+      }
+      return;
+    }
+  }
+
+ private:
+  static constexpr uint32_t kNone = 0xFFFFFFFFu;
+  static constexpr unsigned kSketchBits = 20;
+  static constexpr size_t kSketchStep = 8;
+  static constexpr unsigned kFilterBits = 21;
+
+  struct Group {
+    uint32_t shift;
+    uint32_t begin, end;  // range of members_
+  };
+
+  struct Member {
+    uint32_t pid;
+    uint32_t parent;  // index of the longest member that is a prefix of this one, or kNone
+    uint64_t head;
+    uint64_t tail;  // last kQ bytes
+    size_t len;
+  };
+
+  static uint64_t Load8(const char* d) {
+    uint64_t v;
+    std::memcpy(&v, d, sizeof v);
+    return v;
+  }
+  static size_t Hash(uint64_t g, unsigned bits) { return static_cast<size_t>((g * 0x9E3779B97F4A7C15ull) >> (64 - bits)); }
+  static bool IsPrefix(std::string_view a, std::string_view b) { return a.size() <= b.size() && b.compare(0, a.size(), a) == 0; }
+
+  // First kQ bytes as a number that orders like the bytes.
+  static uint64_t Head(const char* d) { return __builtin_bswap64(Load8(d)); }
+
+  // Members of the group that are prefixes of t (t holds at least kQ
+  // bytes). Every such member begins with the same kQ bytes as t; among the
+  // members that do, the largest one <= t shares the longest common prefix
+  // with t, and the matches are exactly it and its chain of prefixes, cut to
+  // that common length. The first and last kQ bytes of each member, kept
+  // beside it, settle most candidates without reading the string.
+  template <class Active, class F>
+  void MatchGroup(const Group& gr, std::string_view t, Active active, F f) const {
+    const uint64_t head = Head(t.data());
+    if (gr.end - gr.begin == 1) {
+      const Member& m = members_[gr.begin];
+      if (m.head != head || m.len > t.size() || m.tail != Load8(t.data() + m.len - kQ)) return;
+      if (std::memcmp((*pats_)[m.pid].data(), t.data(), m.len) == 0 && active(m.pid)) f(m.pid);
+      return;
+    }
+    auto firstNotBelow = [&](uint32_t lo, uint32_t hi, auto below) {
+      while (lo < hi) {
+        uint32_t mid = lo + (hi - lo) / 2;
+        if (below(members_[mid]))
+          lo = mid + 1;
+        else
+          hi = mid;
+      }
+      return lo;
+    };
+    const uint32_t lo = firstNotBelow(gr.begin, gr.end, [&](const Member& m) { return m.head < head; });
+    const uint32_t hi = firstNotBelow(lo, gr.end, [&](const Member& m) { return m.head <= head; });
+    if (lo == hi) return;
+    const uint32_t past = firstNotBelow(lo, hi, [&](const Member& m) { return (*pats_)[m.pid] <= t; });
+    if (past == lo) return;
+    uint32_t x = past - 1;
+    std::string_view px = (*pats_)[members_[x].pid];
+    size_t lcp = kQ, m = std::min(px.size(), t.size());
+    while (lcp < m && px[lcp] == t[lcp]) ++lcp;
+    while (x != kNone && members_[x].len > lcp) x = members_[x].parent;
+    for (; x != kNone; x = members_[x].parent)
+      if (active(members_[x].pid)) f(members_[x].pid);
+  }
+
+  const std::vector<std::string_view>* pats_ = nullptr;
+  std::vector<uint64_t> keys_;
+  std::vector<uint32_t> groupBegin_, groupEnd_;
+  std::vector<Group> groups_;
+  std::vector<Member> members_;
+  std::vector<uint64_t> bits_;
+  unsigned slotBits_ = 0;
+};
