@@ -243,6 +243,8 @@ TEST(RegexSearch, QuotedKeysAreSearchedLiterally) {
     const TRegexHit hit = RegexSearch(QuoteRegexText(key), text, start);
     const size_t expect = FindBytes(text, key, start + 1);
     ASSERT_EQ(hit.found, expect != 0) << "key " << key << " text " << text;
-    if (hit.found) ASSERT_EQ(hit.begin + 1, expect);
+    if (hit.found) {
+      ASSERT_EQ(hit.begin + 1, expect);
+    }
   }
 }
