@@ -96,9 +96,10 @@ bool SetMode(TOptionScan& s) {
   return true;
 }
 
-template <bool TParam::*kField>
+// Switches that turn fields on.
+template <bool TParam::*... kFields>
 bool Set(TOptionScan& s) {
-  s.p.*kField = true;
+  ((s.p.*kFields = true), ...);
   return true;
 }
 
@@ -140,12 +141,7 @@ const TOption kOptions[] = {
      }},
     {"-df", Set<&TParam::DeleteFileLines>},
     {"-ef", Set<&TParam::EmptyFileLines>},
-    {"-dfn",
-     [](TOptionScan& s) {
-       s.p.DeleteFileLines = true;
-       s.p.NullFileLinesOnly = true;
-       return true;
-     }},
+    {"-dfn", Set<&TParam::DeleteFileLines, &TParam::NullFileLinesOnly>},
     // FolderMarkers goes on whenever a value argument exists, even a bad one.
     {"-dfumb",
      [](TOptionScan& s) {
@@ -162,12 +158,7 @@ const TOption kOptions[] = {
     {"-sort", Set<&TParam::Sort>},
     {"-bsymbol", Set<&TParam::BorderSymbols>},
     {"-rn", Set<&TParam::IgnoreEnters>},
-    {"-rno",
-     [](TOptionScan& s) {
-       s.p.IgnoreEnters = true;
-       s.p.IgnoreOld = true;
-       return true;
-     }},
+    {"-rno", Set<&TParam::IgnoreEnters, &TParam::IgnoreOld>},
     {"-is", Set<&TParam::IgnoreQuote>},
     {"-hbs", Set<&TParam::HexBorder>},
     {"-dbs", Set<&TParam::DeleteBorder>},
