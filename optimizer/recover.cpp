@@ -10,6 +10,7 @@
 #include "optimizer/mode_runs.h"
 #include "optimizer/passes.h"
 #include "optimizer/repeats.h"
+#include "optimizer/source_en_ru.h"
 
 namespace {
 
@@ -200,21 +201,15 @@ void ReplaceByKeys(std::vector<std::string>& src, const std::vector<std::string>
 
 int RunRecover(const TParam& p) {
   ConsoleLine("RECOVE double " + p.FileMain);
-  TStringList source;
-  source.LoadFromFile(p.FileMain);
+  TStringList source, enList, ruList;
+  LoadSourceEnRu(p, source, enList, ruList);
   std::vector<std::string>& src = source.Lines();
   if (p.HexBorder) {
     for (std::string& s : src) s = EscapeBorderHex(s);
   }
-  TStringList enList, ruList;
-  enList.LoadFromFile(p.FileEN);
-  ruList.LoadFromFile(p.FileRU);
+  if (!EnRuLinesMatch(enList, ruList)) return kExitFailed;
   std::vector<std::string>& en = enList.Lines();
   std::vector<std::string>& ru = ruList.Lines();
-  if (en.size() != ru.size()) {
-    ConsoleLine("Not math EN and RU lines!!!");
-    return kExitFailed;
-  }
   RemoveRepeatedPairs(en, ru);
   if (p.HexBorder) {
     for (std::string& s : en) s = EscapeBorderHex(s);
