@@ -316,7 +316,7 @@ void RemoveTrashLines(TExtraction& ex, const TParametrs& p) {
 void WriteTextFile(const TExtraction& ex, const TParametrs& p) {
   if (!ex.lines.empty()) {
     ForceFileDir(p.file_txt);
-    WriteWholeFile(p.file_txt, JoinLines(ex.lines));
+    SaveLineFile(p.file_txt, ex.lines);
   }
   if (!p.silent) ConsoleLine("Done: " + p.file_txt);
 }

@@ -128,7 +128,7 @@ int RunOptimize(const TParam& p) {
   }
   FinishLines(list, p);
   ForceFileDir(p.FileEN);
-  SaveLineFile(list, p.FileEN);
+  list.SaveToFile(p.FileEN);
   list.Clear();
   ConsoleLine("DONE");
   return kExitDone;

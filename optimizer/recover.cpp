@@ -228,7 +228,7 @@ int RunRecover(const TParam& p) {
     for (std::string& s : src) s = UnescapeKeepingBreaks(s);
   }
   FinishLines(source, p);
-  SaveLineFile(source, p.FileRec);
+  source.SaveToFile(p.FileRec);
   log.Save();
   ConsoleLine("DONE");
   return kExitDone;
