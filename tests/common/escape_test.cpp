@@ -6,26 +6,10 @@
 #include <random>
 
 #include "common/strutil.h"
+#include "tests/support/literal.h"
 #include "tests/support/testutil.h"
 
 namespace {
-
-// The replace-escaped loop exactly as described: delete and insert in place.
-std::string ReplaceEscapedLiteral(std::string text, const std::string& find, const std::string& rep,
-                                  bool honour) {
-  size_t p = Pos(find, text);
-  while (p > 0) {
-    if (honour && p > 1 && text[p - 2] == '\\') {
-      Delete(text, static_cast<long long>(p) - 1, 1);
-      p = Pos(find, text, p);
-    } else {
-      Delete(text, static_cast<long long>(p), static_cast<long long>(find.size()));
-      Insert(rep, text, static_cast<long long>(p));
-      p = Pos(find, text, p + rep.size());
-    }
-  }
-  return text;
-}
 
 std::string RE(std::string t, const std::string& f, const std::string& r, bool h) {
   ReplaceEscaped(t, f, r, h);
@@ -49,7 +33,7 @@ TEST(ReplaceEscaped, MatchesLiteralLoopOnRandomText) {
     const std::string& f = finds[rng() % finds.size()];
     const std::string& r = reps[rng() % reps.size()];
     bool h = rng() % 2;
-    ASSERT_EQ(RE(t, f, r, h), ReplaceEscapedLiteral(t, f, r, h)) << t << " " << f << " " << r << " " << h;
+    ASSERT_EQ(RE(t, f, r, h), LitReplaceEscaped(t, f, r, h)) << t << " " << f << " " << r << " " << h;
   }
 }
 
@@ -97,8 +81,8 @@ TEST(UnescapeText, Examples) {
 std::string HexUnescapeLiteral(std::string s) {
   const char* hexU = "0123456789ABCDEF";
   const char* hexL = "0123456789abcdef";
-  for (int b = 0; b < 32; ++b) s = ReplaceAll(s, std::string("\\x") + hexU[b >> 4] + hexU[b & 15], std::string(1, static_cast<char>(b)));
-  for (int b = 0; b < 32; ++b) s = ReplaceAll(s, std::string("\\x") + hexL[b >> 4] + hexL[b & 15], std::string(1, static_cast<char>(b)));
+  for (int b = 0; b < 32; ++b) s = LitReplaceAll(s, std::string("\\x") + hexU[b >> 4] + hexU[b & 15], std::string(1, static_cast<char>(b)));
+  for (int b = 0; b < 32; ++b) s = LitReplaceAll(s, std::string("\\x") + hexL[b >> 4] + hexL[b & 15], std::string(1, static_cast<char>(b)));
   return s;
 }
 

@@ -17,6 +17,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "tests/support/literal.h"
 #include "tests/support/testutil.h"
 
 namespace e2e {
@@ -29,22 +30,6 @@ inline size_t Scaled(size_t full) { return std::getenv("KV_SLOW_TESTS_OFF") ? fu
 
 inline bool Has(const std::vector<std::string>& args, const std::string& option) {
   return std::find(args.begin(), args.end(), option) != args.end();
-}
-
-// Replace-all from left to right; inserted text is not searched again.
-inline std::string ReplaceAll(const std::string& s, const std::string& from, const std::string& to) {
-  if (from.empty()) return s;
-  std::string out;
-  size_t pos = 0;
-  for (;;) {
-    size_t p = s.find(from, pos);
-    if (p == std::string::npos) break;
-    out.append(s, pos, p - pos);
-    out += to;
-    pos = p + from.size();
-  }
-  out.append(s, pos, std::string::npos);
-  return out;
 }
 
 // Splits the bytes of a saved line list (CR LF after every line) into lines.
@@ -218,16 +203,16 @@ inline std::string ExportRef(const std::string& text, const std::vector<std::str
     if (!t.empty() && t.back() == ' ') t.replace(t.size() - 1, 1, "\\x20");
   }
   if (Has(args, "-hex_sys"))  // byte 0 too: a NUL would otherwise end the text file
-    for (unsigned b = 0; b < 32; ++b) t = ReplaceAll(t, std::string(1, static_cast<char>(b)), Hex2(b));
+    for (unsigned b = 0; b < 32; ++b) t = LitReplaceAll(t, std::string(1, static_cast<char>(b)), Hex2(b));
   if (!Has(args, "-nr_rn")) {
     bool old = Has(args, "-r_da_old");
-    if (!Has(args, "-nr_rn_win")) t = ReplaceAll(t, "\r\n", old ? "\\d\\a" : "\\r\\n");
-    if (!Has(args, "-nr_r_mac")) t = ReplaceAll(t, "\r", old ? "\\d" : "\\r");
-    if (!Has(args, "-nr_n_unx")) t = ReplaceAll(t, "\n", old ? "\\a" : "\\n");
+    if (!Has(args, "-nr_rn_win")) t = LitReplaceAll(t, "\r\n", old ? "\\d\\a" : "\\r\\n");
+    if (!Has(args, "-nr_r_mac")) t = LitReplaceAll(t, "\r", old ? "\\d" : "\\r");
+    if (!Has(args, "-nr_n_unx")) t = LitReplaceAll(t, "\n", old ? "\\a" : "\\n");
   }
   if (!Has(args, "-nr_t") && adv.find("[-nr_t]") == std::string::npos) {
-    t = ReplaceAll(t, "\\t", "\\\\t");
-    t = ReplaceAll(t, "\t", "\\t");
+    t = LitReplaceAll(t, "\\t", "\\\\t");
+    t = LitReplaceAll(t, "\t", "\\t");
   }
   return t;
 }

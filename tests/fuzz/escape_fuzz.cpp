@@ -6,7 +6,7 @@
 
 #include "common/escape.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/literal.h"
+#include "tests/support/literal.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "extractor/params.h"
 #include "extractor/script.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/literal.h"
+#include "tests/support/literal.h"
 
 namespace {
 

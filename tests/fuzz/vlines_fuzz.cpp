@@ -14,7 +14,7 @@
 #include "optimizer/passes.h"
 #include "optimizer/update.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/literal.h"
+#include "tests/support/literal.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "optimizer/repeat_split.h"
 #include "optimizer/linemodes.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/literal.h"
+#include "tests/support/literal.h"
 
 namespace {
 
