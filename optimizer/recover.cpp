@@ -25,7 +25,7 @@ bool IsKeptEscape(std::string_view s, size_t pos) {
 }  // namespace
 
 std::string UnescapeKeepingBreaks(const std::string& line) {
-  // Every escape that UnescapeText type 0 knows begins with the only
+  // Every escape that UnescapeText knows in the Hex form begins with the only
   // backslash it holds, so no two can overlap and none is made by another's
   // replacement. The pieces between the kept escapes therefore unescape on
   // their own exactly as they would inside the whole line.
@@ -35,13 +35,13 @@ std::string UnescapeKeepingBreaks(const std::string& line) {
   size_t start = 0;
   for (size_t i = 0; i < line.size(); ++i) {
     if (line[i] == '\\' && IsKeptEscape(line, i)) {
-      if (i > start) out += UnescapeText(line.substr(start, i - start), 0, true);
+      if (i > start) out += UnescapeText(line.substr(start, i - start), TEscapeForm::Hex, true);
       out.append(line, i, 4);
       start = i + 4;
       i += 3;
     }
   }
-  if (start < line.size()) out += UnescapeText(line.substr(start), 0, true);
+  if (start < line.size()) out += UnescapeText(line.substr(start), TEscapeForm::Hex, true);
   return out;
 }
 
