@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/benchutil.h"
+#include "common/line_file.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "extractor/extract.h"
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
   }
   std::vector<std::string> translated;
   for (const auto& line : ex.lines) translated.push_back(rng() % 2 ? line + " (tr)" : line.substr(0, line.size() / 2 + 1));
-  WriteWholeFile(p.file_txt, JoinLines(translated));
+  SaveLineFile(p.file_txt, translated);
 
   for (bool b : {false, true}) {
     WriteWholeFile(p.file_data, data);

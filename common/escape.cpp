@@ -93,63 +93,50 @@ static std::string HexUnescapeControls(const std::string& s) {
   return out;
 }
 
-std::string EscapeText(const std::string& text, uint8_t escapeType, bool borderSpaces) {
+TBreakEscapes BreakEscapes(TEscapeForm form) {
+  switch (form) {
+    case TEscapeForm::OldBreaks: return {"\\d", "\\a", "\\d\\a"};
+    case TEscapeForm::BackslashBreaks: return {"\\r", "\\n", "\\r\\n"};
+    case TEscapeForm::TagBreaks: return {"<CR>", "<LF>", "<CR><LF>"};
+    case TEscapeForm::EntityBreaks: return {"&#13", "&#10;", "&#13&#10;"};
+    default: return {};
+  }
+}
+
+// CR and then LF into the form's notations, or the notations back into CR
+// and LF; backslash-aware for BackslashBreaks, plain replace-all otherwise.
+static void ConvertBreaks(std::string& s, TEscapeForm form, bool escape) {
+  const TBreakEscapes breaks = BreakEscapes(form);
+  if (breaks.cr.empty()) return;
+  const bool honour = form == TEscapeForm::BackslashBreaks;
+  if (escape) {
+    ReplaceEscaped(s, "\r", breaks.cr, honour);
+    ReplaceEscaped(s, "\n", breaks.lf, honour);
+  } else {
+    ReplaceEscaped(s, breaks.cr, "\r", honour);
+    ReplaceEscaped(s, breaks.lf, "\n", honour);
+  }
+}
+
+std::string EscapeText(const std::string& text, TEscapeForm form, bool borderSpaces) {
   if (text.empty()) return text;
   std::string s = text;
   if (borderSpaces) {
     if (s[0] == ' ') s.replace(0, 1, "\\x20");
     if (s.back() == ' ') s.replace(s.size() - 1, 1, "\\x20");
   }
-  if (escapeType == 3) return HexEscapeControls(s);
-  switch (escapeType) {
-    case 1:
-      ReplaceAllInPlace(s, "\r", "\\d");
-      ReplaceAllInPlace(s, "\n", "\\a");
-      break;
-    case 2:
-      ReplaceEscaped(s, "\r", "\\r", true);
-      ReplaceEscaped(s, "\n", "\\n", true);
-      break;
-    case 4:
-      ReplaceAllInPlace(s, "\r", "<CR>");
-      ReplaceAllInPlace(s, "\n", "<LF>");
-      break;
-    case 5:
-      ReplaceAllInPlace(s, "\r", "&#13");
-      ReplaceAllInPlace(s, "\n", "&#10;");
-      break;
-    default:
-      break;
-  }
+  if (form == TEscapeForm::HexOnly) return HexEscapeControls(s);
+  ConvertBreaks(s, form, true);
   ReplaceAllInPlace(s, "\t", "\\t");
   return HexEscapeControls(s);
 }
 
-std::string UnescapeText(const std::string& text, uint8_t escapeType, bool borderSpaces) {
+std::string UnescapeText(const std::string& text, TEscapeForm form, bool borderSpaces) {
   if (text.empty()) return text;
   std::string s = text;
   if (borderSpaces) ReplaceAllInPlace(s, "\\x20", " ");
-  if (escapeType == 3) return HexUnescapeControls(s);
-  switch (escapeType) {
-    case 1:
-      ReplaceAllInPlace(s, "\\d", "\r");
-      ReplaceAllInPlace(s, "\\a", "\n");
-      break;
-    case 2:
-      ReplaceEscaped(s, "\\r", "\r", true);
-      ReplaceEscaped(s, "\\n", "\n", true);
-      break;
-    case 4:
-      ReplaceAllInPlace(s, "<CR>", "\r");
-      ReplaceAllInPlace(s, "<LF>", "\n");
-      break;
-    case 5:
-      ReplaceAllInPlace(s, "&#13", "\r");
-      ReplaceAllInPlace(s, "&#10;", "\n");
-      break;
-    default:
-      break;
-  }
+  if (form == TEscapeForm::HexOnly) return HexUnescapeControls(s);
+  ConvertBreaks(s, form, false);
   ReplaceAllInPlace(s, "\\t", "\t");
   return HexUnescapeControls(s);
 }

@@ -28,3 +28,7 @@ std::vector<std::string> LineFileLines(std::string_view bytes) {
 }
 
 std::vector<std::string> ReadLineFile(const std::string& path) { return LineFileLines(ReadWholeFile(path)); }
+
+void SaveLineFile(const std::string& path, const std::vector<std::string>& lines) {
+  WriteWholeFile(path, JoinLines(lines));
+}

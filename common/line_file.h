@@ -22,3 +22,8 @@ std::vector<std::string> LineFileLines(std::string_view bytes);
 
 // Reads the file whole (ReadWholeFile, with its errors) and gives its lines.
 std::vector<std::string> ReadLineFile(const std::string& path);
+
+// Writes the lines as a line file: 8-bit text, every line followed by CR LF,
+// no mark, through a temporary file put over the target (WriteWholeFile,
+// with its errors).
+void SaveLineFile(const std::string& path, const std::vector<std::string>& lines);

@@ -57,6 +57,7 @@ class TStringList {
   // Reads a line file (ReadLineFile): byte-order marks and UTF-16 are
   // handled and NUL bytes stay in their lines.
   void LoadFromFile(const std::string& path);
+  // Writes the lines as a line file (SaveLineFile).
   void SaveToFile(const std::string& path) const;
 
   // Direct access for bulk work. Objects are dropped by changes of length

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/escape.h"
 #include "common/stringlist.h"
 
 class TStringListCSVEX : public TStringListEX {
@@ -23,7 +24,7 @@ class TStringListCSVEX : public TStringListEX {
   bool AlwaysQuote = true;
   // Field values pass through EscapeText / UnescapeText (border spaces off).
   bool EscapeFields = true;
-  uint8_t EscapeType = 2;
+  TEscapeForm EscapeType = TEscapeForm::BackslashBreaks;
 
   // Field i (from 0) of a line text; empty when the line has fewer fields.
   std::string FieldOf(std::string_view line, int i) const;

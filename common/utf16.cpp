@@ -63,16 +63,20 @@ bool DecodeToUtf16(std::string_view s, std::u16string& out) {
   while (i < s.size()) {
     uint32_t cp;
     size_t n = DecodeUtf8Char(s, i, cp);
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    AppendUtf16(out, cp);
     i += n;
   }
   return true;
+}
+
+void AppendUtf16(std::u16string& out, uint32_t c) {
+  if (c >= 0x10000) {
+    c -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+  } else {
+    out.push_back(static_cast<char16_t>(c));
+  }
 }
 
 void AppendUtf8(std::string& out, uint32_t c) {

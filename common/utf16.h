@@ -24,6 +24,9 @@ std::string BytesFromUnits(std::u16string_view units, bool bigEndian);
 size_t DecodeUtf8Char(std::string_view s, size_t i, uint32_t& cp);
 // Appends the UTF-8 form of the code point c.
 void AppendUtf8(std::string& out, uint32_t c);
+// Appends the UTF-16 form of the code point c: one unit, or a surrogate
+// pair above U+FFFF.
+void AppendUtf16(std::u16string& out, uint32_t c);
 
 void SwapWideBytes(std::u16string& units);
 // Drops a leading U+FEFF; each unit encoded on its own.

@@ -79,10 +79,10 @@ std::string ExportText(const std::string& text, std::string_view advKeys, const 
     t.swap(out);
   }
   if (!p.nr_rn) {
-    const bool old = p.r_da_old;
-    if (!p.nr_rn_win) ReplaceAllInPlace(t, "\r\n", old ? "\\d\\a" : "\\r\\n");
-    if (!p.nr_r_mac) ReplaceAllInPlace(t, "\r", old ? "\\d" : "\\r");
-    if (!p.nr_n_unx) ReplaceAllInPlace(t, "\n", old ? "\\a" : "\\n");
+    const TBreakEscapes breaks = BreakEscapes(BreakEscapeForm(p));
+    if (!p.nr_rn_win) ReplaceAllInPlace(t, "\r\n", breaks.crlf);
+    if (!p.nr_r_mac) ReplaceAllInPlace(t, "\r", breaks.cr);
+    if (!p.nr_n_unx) ReplaceAllInPlace(t, "\n", breaks.lf);
   }
   if (!p.nr_t && !HasKey(advKeys, "[-nr_t]")) {
     ReplaceAllInPlace(t, "\\t", "\\\\t");
@@ -121,15 +121,18 @@ std::string ImportText(const std::string& text, std::string_view advKeys, const 
     const bool win = !(p.nr_rn_win || HasKey(advKeys, "[-nr_rn_win]"));
     const bool mac = !(p.nr_r_mac || HasKey(advKeys, "[-nr_r_mac]"));
     const bool unx = !(p.nr_n_unx || HasKey(advKeys, "[-nr_n_unix]"));
-    if (p.r_da_old) {
-      if (win) ReplaceAllInPlace(t, "\\d\\a", "\r\n");
-      if (mac) ReplaceAllInPlace(t, "\\d", "\r");
-      if (unx) ReplaceAllInPlace(t, "\\a", "\n");
-    } else {
-      if (win) ReplaceEnter(t, "\\r\\n", "\r\n", p);
-      if (mac) ReplaceEnter(t, "\\r", "\r", p);
-      if (unx) ReplaceEnter(t, "\\n", "\n", p);
-    }
+    // The old notation is always a plain replace-all.
+    const TBreakEscapes breaks = BreakEscapes(BreakEscapeForm(p));
+    auto unescape = [&](std::string_view notation, std::string_view raw) {
+      if (p.r_da_old) {
+        ReplaceAllInPlace(t, notation, raw);
+      } else {
+        ReplaceEnter(t, notation, raw, p);
+      }
+    };
+    if (win) unescape(breaks.crlf, "\r\n");
+    if (mac) unescape(breaks.cr, "\r");
+    if (unx) unescape(breaks.lf, "\n");
   }
   if (p.adv_values_script) {
     static const std::pair<const char*, const char*> kEnterKeys[] = {

@@ -5,7 +5,14 @@
 #include <string_view>
 #include <vector>
 
+#include "common/escape.h"
 #include "extractor/params.h"
+
+// The notation of line breaks in the text file: "\d" "\a" with
+// "-r_da_old", else "\r" "\n".
+inline TEscapeForm BreakEscapeForm(const TParametrs& p) {
+  return p.r_da_old ? TEscapeForm::OldBreaks : TEscapeForm::BackslashBreaks;
+}
 
 // Raw found text -> escaped line text.
 std::string ExportText(const std::string& text, std::string_view advKeys, const TParametrs& p);

@@ -313,7 +313,7 @@ void RemoveTrashLines(TExtraction& ex, const TParametrs& p, TReporter& reporter)
 void WriteTextFile(const TExtraction& ex, const TParametrs& p, TReporter& reporter) {
   if (!ex.lines.empty()) {
     ForceFileDir(p.file_txt);
-    WriteWholeFile(p.file_txt, JoinLines(ex.lines));
+    SaveLineFile(p.file_txt, ex.lines);
   }
   if (!p.silent) reporter.Line("Done: " + p.file_txt);
 }

@@ -60,28 +60,26 @@ namespace {
 
 const char kValueError[] = "Error not value in parametr: ";
 
-// Takes the argument after the option as an integer. Returns false when
-// there is none (the option then does nothing). On a bad value the field
-// keeps what the digits before the first bad character gave.
-bool TakeValue(const std::vector<std::string>& args, TParam& p, int32_t& field,
-               std::vector<std::string>& messages) {
-  const int count = static_cast<int>(args.size());
-  if (p.ParamIndex + 1 > count) return false;
-  ++p.ParamIndex;
-  const std::string& option = p.CurrentParam;
-  if (!StrToIntPartial(args[p.ParamIndex - 1], field)) messages.push_back(kValueError + option);
-  return true;
-}
-
-}  // namespace
-
-namespace {
-
-// What the parser works on while it reads the arguments.
+// The parser's cursor over the arguments, and where it puts what it reads.
 struct TOptionScan {
   const std::vector<std::string>& args;
   TParam& p;
   std::vector<std::string>& messages;
+  int32_t index = 0;   // the argument being examined, 1-based
+  std::string option;  // that argument lower-cased
+
+  // The arguments after the one being examined.
+  int32_t Left() const { return static_cast<int32_t>(args.size()) - index; }
+
+  // Takes the next argument as an integer. Returns false when there is none
+  // (the option then does nothing). On a bad value the field keeps what the
+  // digits before the first bad character gave.
+  bool TakeValue(int32_t& field) {
+    if (Left() < 1) return false;
+    ++index;
+    if (!StrToIntPartial(args[static_cast<size_t>(index) - 1], field)) messages.push_back(kValueError + option);
+    return true;
+  }
 };
 
 // One option word: what it does when given. Returns false when the run
@@ -98,9 +96,10 @@ bool SetMode(TOptionScan& s) {
   return true;
 }
 
-template <bool TParam::*kField>
+// Switches that turn fields on.
+template <bool TParam::*... kFields>
 bool Set(TOptionScan& s) {
-  s.p.*kField = true;
+  ((s.p.*kFields = true), ...);
   return true;
 }
 
@@ -127,48 +126,39 @@ const TOption kOptions[] = {
      }},
     {"-addoldenru",
      [](TOptionScan& s) {
-       TParam& p = s.p;
-       if (p.ParamIndex + 3 > static_cast<int>(s.args.size())) {
-         s.messages.push_back(kValueError + p.CurrentParam);
+       if (s.Left() < 3) {
+         s.messages.push_back(kValueError + s.option);
          return false;
        }
-       p.FileOldEN = s.args[p.ParamIndex];
-       p.FileOldRU = s.args[p.ParamIndex + 1];
-       p.FileLog = s.args[p.ParamIndex + 2];
-       p.ParamIndex += 3;
+       TParam& p = s.p;
+       const auto next = s.args.begin() + s.index;
+       p.FileOldEN = next[0];
+       p.FileOldRU = next[1];
+       p.FileLog = next[2];
+       s.index += 3;
        p.AddOldEnRu = true;
        return true;
      }},
     {"-df", Set<&TParam::DeleteFileLines>},
     {"-ef", Set<&TParam::EmptyFileLines>},
-    {"-dfn",
-     [](TOptionScan& s) {
-       s.p.DeleteFileLines = true;
-       s.p.NullFileLinesOnly = true;
-       return true;
-     }},
+    {"-dfn", Set<&TParam::DeleteFileLines, &TParam::NullFileLinesOnly>},
     // FolderMarkers goes on whenever a value argument exists, even a bad one.
     {"-dfumb",
      [](TOptionScan& s) {
-       if (TakeValue(s.args, s.p, s.p.FolderLevel, s.messages)) s.p.FolderMarkers = true;
+       if (s.TakeValue(s.p.FolderLevel)) s.p.FolderMarkers = true;
        return true;
      }},
     {"-de", Set<&TParam::DeleteEmpty>},
     {"-lso",
      [](TOptionScan& s) {
-       TakeValue(s.args, s.p, s.p.LimitSymbols, s.messages);
+       s.TakeValue(s.p.LimitSymbols);
        return true;
      }},
     {"-silent", Set<&TParam::Silent>},
     {"-sort", Set<&TParam::Sort>},
     {"-bsymbol", Set<&TParam::BorderSymbols>},
     {"-rn", Set<&TParam::IgnoreEnters>},
-    {"-rno",
-     [](TOptionScan& s) {
-       s.p.IgnoreEnters = true;
-       s.p.IgnoreOld = true;
-       return true;
-     }},
+    {"-rno", Set<&TParam::IgnoreEnters, &TParam::IgnoreOld>},
     {"-is", Set<&TParam::IgnoreQuote>},
     {"-hbs", Set<&TParam::HexBorder>},
     {"-dbs", Set<&TParam::DeleteBorder>},
@@ -189,10 +179,16 @@ const std::vector<std::string>& VelloranOptionWords() {
 
 bool ParseArguments(const std::vector<std::string>& args, TParam& p,
                     std::vector<std::string>& messages) {
-  const int count = static_cast<int>(args.size());
-  TOptionScan scan{args, p, messages};
-  for (p.ParamIndex = 1; p.ParamIndex <= count; ++p.ParamIndex) {
-    const std::string& arg = args[p.ParamIndex - 1];
+  TOptionScan s{args, p, messages, 0, {}};
+  // The record keeps where the parser ended.
+  auto finish = [&](bool go) {
+    p.ParamIndex = s.index;
+    p.CurrentParam = s.option;
+    return go;
+  };
+  const int32_t count = static_cast<int32_t>(args.size());
+  for (s.index = 1; s.index <= count; ++s.index) {
+    const std::string& arg = args[static_cast<size_t>(s.index) - 1];
     if (!StartsWith(arg, "-")) {
       // The next free positional file; a fifth one is ignored.
       if (p.FileMain.empty()) {
@@ -208,14 +204,14 @@ bool ParseArguments(const std::vector<std::string>& args, TParam& p,
     }
     // Options are compared lower-cased, each word as a whole; an unknown
     // one is ignored.
-    p.CurrentParam = LowerAscii(arg);
+    s.option = LowerAscii(arg);
     for (const TOption& o : kOptions) {
-      if (p.CurrentParam != o.word) continue;
-      if (!o.apply(scan)) return false;
+      if (s.option != o.word) continue;
+      if (!o.apply(s)) return finish(false);
       break;
     }
   }
-  return true;
+  return finish(true);
 }
 
 bool ResolveFiles(TParam& p, std::vector<std::string>& messages) {

@@ -139,22 +139,6 @@ void FinishLines(TStringList& list, const TParam& p) {
   RewriteMarkers(list, p);
 }
 
-void SaveLineFile(const TStringList& list, const std::string& path) {
-  const std::vector<std::string>& lines = list.Lines();
-  const size_t n = lines.size();
-  constexpr size_t kAhead = 16;
-  size_t total = 0;
-  for (const std::string& line : lines) total += line.size() + 2;
-  std::string text;
-  text.reserve(total);
-  for (size_t i = 0; i < n; ++i) {
-    if (i + kAhead < n) __builtin_prefetch(lines[i + kAhead].data());
-    text += lines[i];
-    text += "\r\n";
-  }
-  WriteWholeFile(path, text);
-}
-
 std::string RestoreBorder(const std::string& source, const std::string& translation) {
   size_t lead = 0;
   while (lead < source.size() && IsBlank(source[lead])) ++lead;

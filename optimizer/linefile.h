@@ -25,10 +25,6 @@ void CleanMarkers(TStringList& list, const TParam& p);
 void RewriteMarkers(TStringList& list, const TParam& p);
 // CleanMarkers then RewriteMarkers.
 void FinishLines(TStringList& list, const TParam& p);
-// Saves the list as TStringList::SaveToFile does (every line followed by
-// CR LF, written whole through WriteWholeFile), reading the lines ahead of
-// the copy: after a pass the lines' bytes may lie anywhere in memory.
-void SaveLineFile(const TStringList& list, const std::string& path);
 
 // "NO_FIND.log": loaded at the start of a run (unless -silent), extended by
 // misses, saved with the dash entry when this run wrote a header.

@@ -96,7 +96,7 @@ void SortUnique(TStringList& list) {
 }
 
 std::string EscapeBorderHex(const std::string& line) {
-  // EscapeText with type 0 changes only border spaces and bytes below 32;
+  // EscapeText in the Hex form changes only border spaces and bytes below 32;
   // a line with neither is returned as it is without the escape passes.
   bool plain = line.empty() || (line.front() != ' ' && line.back() != ' ');
   if (plain) {
@@ -107,7 +107,7 @@ std::string EscapeBorderHex(const std::string& line) {
       }
     }
   }
-  return plain ? line : EscapeText(line, 0, true);
+  return plain ? line : EscapeText(line, TEscapeForm::Hex, true);
 }
 
 int RunOptimize(const TParam& p) {
@@ -128,7 +128,7 @@ int RunOptimize(const TParam& p) {
   }
   FinishLines(list, p);
   ForceFileDir(p.FileEN);
-  SaveLineFile(list, p.FileEN);
+  list.SaveToFile(p.FileEN);
   list.Clear();
   ConsoleLine("DONE");
   return kExitDone;

@@ -48,6 +48,8 @@ struct TParam {
   std::string FileOldEN;
   std::string FileOldRU;
   std::string FileLog;
+  // Where the parser ended: the last option word it examined (lower-cased)
+  // and the 1-based index of the argument it stopped at.
   std::string CurrentParam;
   int32_t ParamIndex = 0;
   std::string NoFindLog;

@@ -19,11 +19,11 @@ void RemoveRepeatedKeys(std::vector<std::string>& lines, const TParam& p);
 // of every group that the collation finds equal (the first in file order).
 void SortUnique(TStringList& list);
 
-// -o -hbs and -r -hbs: EscapeText(line, 0, border spaces on).
+// -o -hbs and -r -hbs: EscapeText in the Hex form, border spaces on.
 std::string EscapeBorderHex(const std::string& line);
 
-// The last step of -r -hbs: UnescapeText(line, 0, border spaces on), except
-// that the escapes of bytes 0, 10 and 13 ("\x00", "\x0A", "\x0a", "\x0D",
+// The last step of -r -hbs: UnescapeText in the Hex form, border spaces on,
+// except that the escapes of bytes 0, 10 and 13 ("\x00", "\x0A", "\x0a", "\x0D",
 // "\x0d") stay escaped, so the line file keeps one line per source line.
 std::string UnescapeKeepingBreaks(const std::string& line);
 

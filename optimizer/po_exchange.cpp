@@ -225,7 +225,7 @@ int RunFromPo(const TParam& p) {
   TStringList ru;
   ru.Assign(std::move(r.Ru));
   ForceFileDir(files[2]);
-  SaveLineFile(ru, files[2]);
+  ru.SaveToFile(files[2]);
   PrintFindings(CheckLines(en.Lines(), ru.Lines()), true);
   ConsoleLine("DONE");
   return 0;

@@ -10,6 +10,7 @@
 #include "optimizer/mode_runs.h"
 #include "optimizer/passes.h"
 #include "optimizer/repeats.h"
+#include "optimizer/source_en_ru.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ bool IsKeptEscape(std::string_view s, size_t pos) {
 }  // namespace
 
 std::string UnescapeKeepingBreaks(const std::string& line) {
-  // Every escape that UnescapeText type 0 knows begins with the only
+  // Every escape that UnescapeText knows in the Hex form begins with the only
   // backslash it holds, so no two can overlap and none is made by another's
   // replacement. The pieces between the kept escapes therefore unescape on
   // their own exactly as they would inside the whole line.
@@ -34,13 +35,13 @@ std::string UnescapeKeepingBreaks(const std::string& line) {
   size_t start = 0;
   for (size_t i = 0; i < line.size(); ++i) {
     if (line[i] == '\\' && IsKeptEscape(line, i)) {
-      if (i > start) out += UnescapeText(line.substr(start, i - start), 0, true);
+      if (i > start) out += UnescapeText(line.substr(start, i - start), TEscapeForm::Hex, true);
       out.append(line, i, 4);
       start = i + 4;
       i += 3;
     }
   }
-  if (start < line.size()) out += UnescapeText(line.substr(start), 0, true);
+  if (start < line.size()) out += UnescapeText(line.substr(start), TEscapeForm::Hex, true);
   return out;
 }
 
@@ -200,21 +201,15 @@ void ReplaceByKeys(std::vector<std::string>& src, const std::vector<std::string>
 
 int RunRecover(const TParam& p) {
   ConsoleLine("RECOVE double " + p.FileMain);
-  TStringList source;
-  source.LoadFromFile(p.FileMain);
+  TStringList source, enList, ruList;
+  LoadSourceEnRu(p, source, enList, ruList);
   std::vector<std::string>& src = source.Lines();
   if (p.HexBorder) {
     for (std::string& s : src) s = EscapeBorderHex(s);
   }
-  TStringList enList, ruList;
-  enList.LoadFromFile(p.FileEN);
-  ruList.LoadFromFile(p.FileRU);
+  if (!EnRuLinesMatch(enList, ruList)) return kExitFailed;
   std::vector<std::string>& en = enList.Lines();
   std::vector<std::string>& ru = ruList.Lines();
-  if (en.size() != ru.size()) {
-    ConsoleLine("Not math EN and RU lines!!!");
-    return kExitFailed;
-  }
   RemoveRepeatedPairs(en, ru);
   if (p.HexBorder) {
     for (std::string& s : en) s = EscapeBorderHex(s);
@@ -233,7 +228,7 @@ int RunRecover(const TParam& p) {
     for (std::string& s : src) s = UnescapeKeepingBreaks(s);
   }
   FinishLines(source, p);
-  SaveLineFile(source, p.FileRec);
+  source.SaveToFile(p.FileRec);
   log.Save();
   ConsoleLine("DONE");
   return kExitDone;

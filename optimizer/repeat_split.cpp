@@ -12,6 +12,7 @@
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
+#include "optimizer/source_en_ru.h"
 
 std::vector<std::string> SplitDoubles(std::vector<std::string>& lines) {
   // A non-empty line moves to the companion exactly when it occurs at least
@@ -103,14 +104,9 @@ int RunSplitDouble(const TParam& p) {
 int RunRecoverDouble(const TParam& p) {
   ConsoleLine("Recove double " + p.FileMain);
   TStringList source, en, ru;
-  source.LoadFromFile(p.FileMain);
-  en.LoadFromFile(p.FileEN);
-  ru.LoadFromFile(p.FileRU);
+  LoadSourceEnRu(p, source, en, ru);
   TNoFindLog log(p);
-  if (en.Count() != ru.Count()) {
-    ConsoleLine("Not math EN and RU lines!!!");
-    return kExitFailed;
-  }
+  if (!EnRuLinesMatch(en, ru)) return kExitFailed;
   std::vector<int> match = MatchInOrder(source.Lines(), en.Lines());
   for (size_t i = 0; i < match.size(); ++i) {
     if (match[i] >= 0)

@@ -10,6 +10,7 @@
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
+#include "optimizer/source_en_ru.h"
 
 std::vector<int> ClaimNewLines(const std::vector<std::string_view>& newKeys,
                                const std::vector<std::string_view>& oldKeys) {
@@ -73,14 +74,9 @@ std::vector<int> UpdateLines(std::vector<std::string>& newLines, const std::vect
 int RunUpdate(const TParam& p) {
   ConsoleLine("Update text " + p.FileMain);
   TStringList newList, en, ru;
-  newList.LoadFromFile(p.FileMain);
-  en.LoadFromFile(p.FileEN);
-  ru.LoadFromFile(p.FileRU);
+  LoadSourceEnRu(p, newList, en, ru);
   TNoFindLog log(p);
-  if (en.Count() != ru.Count()) {
-    ConsoleLine("Not math EN and RU lines!!!");
-    return kExitFailed;
-  }
+  if (!EnRuLinesMatch(en, ru)) return kExitFailed;
   std::vector<int> claims = UpdateLines(newList.Lines(), en.Lines(), ru.Lines(), p);
   for (size_t i = 0; i < claims.size(); ++i) {
     if (claims[i] < 0) log.Miss(en.Lines()[i], p.FileEN, p.FileMain);

@@ -5,19 +5,10 @@
 #include <iterator>
 
 #include "common/casemap.h"
+#include "common/utf16.h"
 
 namespace {
 #include "common/windows/casetables.inc"
-
-void AppendCodePoint(std::u16string& out, uint32_t cp) {
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  } else {
-    out.push_back(static_cast<char16_t>(cp));
-  }
-}
 }  // namespace
 
 uint32_t SimpleLowerCase(uint32_t cp) {
@@ -45,7 +36,7 @@ void FullCaseFold(std::u16string_view in, std::u16string& out) {
                                [](const FoldEntry& e, uint32_t v) { return e.from < v; });
     if (it != std::end(kFoldEntries) && it->from == cp) {
       for (uint32_t t : it->to)
-        if (t != 0) AppendCodePoint(out, t);
+        if (t != 0) AppendUtf16(out, t);
     } else {
       out.append(in.substr(i, n));
     }

@@ -19,7 +19,8 @@ using namespace std::string_literals;
 std::vector<std::string> Rows(const TStringList& l) { return l.Lines(); }
 
 // A column list with every field setting given.
-TStringListCSVEX MakeList(bool quoteFields, bool alwaysQuote, bool escapeFields, uint8_t type = 2) {
+TStringListCSVEX MakeList(bool quoteFields, bool alwaysQuote, bool escapeFields,
+                          TEscapeForm type = TEscapeForm::BackslashBreaks) {
   TStringListCSVEX l;
   l.QuoteFields = quoteFields;
   l.AlwaysQuote = alwaysQuote;
@@ -38,7 +39,7 @@ TEST(StringListCSV, Defaults) {
   EXPECT_TRUE(l.QuoteFields);
   EXPECT_TRUE(l.AlwaysQuote);
   EXPECT_TRUE(l.EscapeFields);
-  EXPECT_EQ(l.EscapeType, 2);
+  EXPECT_EQ(l.EscapeType, TEscapeForm::BackslashBreaks);
   EXPECT_EQ(l.Duplicates(), TDuplicates::dupAccept);
   EXPECT_TRUE(l.CaseSensitive());
   EXPECT_FALSE(l.Sorted());
@@ -222,7 +223,7 @@ TEST(StringListCSV, FieldOfUnescapes) {
   EXPECT_EQ(l.FieldOf("\"a\\r\\nb\";\"\\x01\\t\"", 1), "\x01\t");
   // Type 2 honours a backslash before the escape.
   EXPECT_EQ(l.FieldOf("\"a\\\\nb\"", 0), "a\\nb");
-  l.EscapeType = 1;
+  l.EscapeType = TEscapeForm::OldBreaks;
   EXPECT_EQ(l.FieldOf("\"a\\d\\ab\"", 0), "a\r\nb");
   l.EscapeFields = false;
   EXPECT_EQ(l.FieldOf("\"a\\d\\ab\"", 0), "a\\d\\ab");
@@ -248,8 +249,8 @@ TEST(StringListCSV, AppendThenReadRoundTripsOnRandomValues) {
     bool quote = round % 4 != 3;
     bool always = round % 2 == 0;
     bool escape = round % 3 != 0;
-    TStringListCSVEX l = MakeList(quote, always, escape, static_cast<uint8_t>(round % 6));
-    if (escape) l.EscapeType = 2;
+    TStringListCSVEX l = MakeList(quote, always, escape, static_cast<TEscapeForm>(round % 6));
+    if (escape) l.EscapeType = TEscapeForm::BackslashBreaks;
     int n = 1 + static_cast<int>(rng() % 4);
     std::vector<std::string> values;
     std::string line;
@@ -504,7 +505,9 @@ TEST(StringListCSV, RemoveDuplicatesMatchesReferenceOnRandomLists) {
   for (int round = 0; round < 1500; ++round) {
     bool quote = round % 5 != 4;
     bool escape = round % 3 != 2;
-    uint8_t type = static_cast<uint8_t>(round % 7 == 0 ? 1 : round % 7 == 1 ? 0 : 2);
+    TEscapeForm type = round % 7 == 0   ? TEscapeForm::OldBreaks
+                       : round % 7 == 1 ? TEscapeForm::Hex
+                                        : TEscapeForm::BackslashBreaks;
     TStringListCSVEX l = MakeList(quote, round % 2 == 0, escape, type);
     if (round % 9 == 0) l.SetCaseSensitive(false);
     int rows = static_cast<int>(rng() % 40);

@@ -155,10 +155,10 @@ std::string KeyOf(const std::string& line, const std::vector<std::string>& v) {
   std::string k = line;
   if (Has(v, "-dbs")) k = TrimBorder(k);
   if (Has(v, "-rn") || Has(v, "-rno")) {
-    k = ReplaceAll(ReplaceAll(k, "\\r", ""), "\\n", "");
-    if (Has(v, "-rno")) k = ReplaceAll(ReplaceAll(k, "\\d", ""), "\\a", "");
+    k = LitReplaceAll(LitReplaceAll(k, "\\r", ""), "\\n", "");
+    if (Has(v, "-rno")) k = LitReplaceAll(LitReplaceAll(k, "\\d", ""), "\\a", "");
   }
-  if (Has(v, "-is")) k = ReplaceAll(k, "'", "");
+  if (Has(v, "-is")) k = LitReplaceAll(k, "'", "");
   return k;
 }
 
@@ -413,11 +413,11 @@ TEST(TranslatorsFile, EveryEncodingGivesTheSameGameFile) {
     for (const char* breaks : {"\r\n", "\n"}) {
       SCOPED_TRACE(w.name + (breaks[1] ? " CR LF" : " LF"));
       Workspace ws;
-      ws.Script(FileBytes(ReplaceAll(script, "\r\n", breaks), w.enc));
+      ws.Script(FileBytes(LitReplaceAll(script, "\r\n", breaks), w.enc));
       WriteBytes(ws.F("dialog.dat"), ReadBytes(samples + "dialog.dat"));
       ASSERT_TRUE(ws.KorvaneOk("extract", ws.F("dialog.dat"), ws.F("dialog.txt"), {}));
       ASSERT_TRUE(ws.VelloranOk({"-o", "dialog.txt"}));
-      WriteBytes(ws.F("3Optimize_RU/dialog.txt"), FileBytes(ReplaceAll(ru, "\r\n", breaks), w.enc));
+      WriteBytes(ws.F("3Optimize_RU/dialog.txt"), FileBytes(LitReplaceAll(ru, "\r\n", breaks), w.enc));
       ASSERT_TRUE(ws.VelloranOk({"-r", "dialog.txt"}));
       const std::string rec = ReadBytes(ws.F("4Recover_RU/dialog.txt"));
       ASSERT_EQ(Show(rec.substr(0, firstLine.size())), Show(firstLine));

@@ -103,7 +103,7 @@ inline std::string MakeVariant(std::mt19937& rng, const std::string& s, GenOptio
       if (out == s) {  // none to drop: one more
         size_t at = s.size() / 2;
         while (at < s.size() && static_cast<unsigned char>(s[at]) >= 0x80) ++at;
-        out.insert(at, "'");
+        out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), '\'');
       }
       return out;
     case GenOptions::Variant::kBorderSpaces: {  // "-dbs": raw border blanks do not count
@@ -223,7 +223,9 @@ inline Data Generate(std::mt19937& rng, const Layout& layout, const GenOptions& 
         break;
       case Shape::kNested: {
         Features jf = o.features;
-        d.Fixed("[" + (o.unicode ? UnicodeString(rng, jf) : GenString(rng, jf)) + "[");
+        d.Fixed("[");
+        d.Fixed(o.unicode ? UnicodeString(rng, jf) : GenString(rng, jf));
+        d.Fixed("[");
         d.Put(s, entry);
         d.Fixed("]");
         break;

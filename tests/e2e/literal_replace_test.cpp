@@ -110,7 +110,7 @@ std::string Literal(const std::string& original, const std::vector<Place>& lines
     size_t p = data.find(search, mode == Mode::kB ? start : 0);
     if (p == std::string::npos) continue;  // unmatched: nothing changes
     if (mode == Mode::kD) {
-      data = ReplaceAll(data, key, repl);
+      data = LitReplaceAll(data, key, repl);
     } else if (mode == Mode::kB) {
       out += data.substr(cursor, p - cursor) + repl;
       cursor = start = p + key.size();

@@ -10,7 +10,7 @@
 #include "extractor/params.h"
 #include "extractor/regexsearch.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/literal.h"
+#include "tests/support/literal.h"
 
 namespace {
 

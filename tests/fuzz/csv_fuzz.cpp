@@ -151,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   l.QuoteFields = (s & 1) != 0;
   l.AlwaysQuote = (s & 2) != 0;
   l.EscapeFields = (s & 4) != 0;
-  l.EscapeType = static_cast<uint8_t>((s >> 3) % 6);
+  l.EscapeType = static_cast<TEscapeForm>((s >> 3) % 6);
   static const char kDelims[] = {';', ',', '\t', '|', '"', 'a'};
   static const char kQuotes[] = {'"', '\'', '"', '"'};
   l.Delimiter = kDelims[in.Byte() % sizeof(kDelims)];

@@ -6,7 +6,7 @@
 
 #include "common/escape.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/literal.h"
+#include "tests/support/literal.h"
 
 namespace {
 
@@ -81,16 +81,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ReplaceEscaped(replaced, find, rep, honour);
   FUZZ_CHECK(replaced == LitReplaceEscaped(text, find, rep, honour), text);
 
-  const std::string escaped = EscapeText(text, type, border);
+  const std::string escaped = EscapeText(text, static_cast<TEscapeForm>(type), border);
   FUZZ_CHECK(escaped == RefEscape(text, type, border), text);
   for (unsigned char c : escaped) FUZZ_CHECK(c >= 32, text);  // one line, no control byte
-  const std::string unescaped = UnescapeText(text, type, border);
+  const std::string unescaped = UnescapeText(text, static_cast<TEscapeForm>(type), border);
   FUZZ_CHECK(unescaped == RefUnescape(text, type, border), text);
 
   // A text without backslashes and without the first characters of the
   // notations comes back unchanged.
   bool plain = true;
   for (char c : text) plain = plain && c != '\\' && c != '<' && c != '&';
-  if (plain) FUZZ_CHECK(UnescapeText(escaped, type, border) == text, text);
+  if (plain) FUZZ_CHECK(UnescapeText(escaped, static_cast<TEscapeForm>(type), border) == text, text);
   return 0;
 }

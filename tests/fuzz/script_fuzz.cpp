@@ -15,7 +15,7 @@
 #include "extractor/stop_run.h"
 #include "tests/extractor/recording_reporter.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/literal.h"
+#include "tests/support/literal.h"
 
 namespace {
 

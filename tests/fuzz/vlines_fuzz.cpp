@@ -14,7 +14,7 @@
 #include "optimizer/passes.h"
 #include "optimizer/update.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/literal.h"
+#include "tests/support/literal.h"
 
 namespace {
 
@@ -220,7 +220,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(NormalizeLine(s, p) == RefKey(s, p), s);
     FUZZ_CHECK(IsMarkerLine(s) == RefIsMarker(s), s);
     FUZZ_CHECK(RestoreBorder(s, "T") == RefRestoreBorder(s, "T"), s);
-    FUZZ_CHECK(EscapeBorderHex(s) == EscapeText(s, 0, true), s);
+    FUZZ_CHECK(EscapeBorderHex(s) == EscapeText(s, TEscapeForm::Hex, true), s);
     FUZZ_CHECK(UnescapeKeepingBreaks(s) == RefUnescapeKeeping(s), s);
   }
 

@@ -10,7 +10,7 @@
 #include "optimizer/pair_replace.h"
 #include "optimizer/repeat_split.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/literal.h"
+#include "tests/support/literal.h"
 
 namespace {
 

@@ -109,13 +109,30 @@ TEST(ParseArguments, EverySwitch) {
   EXPECT_TRUE(dfn.p.DeleteFileLines);
   EXPECT_TRUE(dfn.p.NullFileLinesOnly);
 
-  TParam fresh;
-  Parsed none = Parse({"-unknown", "-", "-x"});
+  // Unknown words are skipped without a message; the parser goes on with
+  // the next argument.
+  Parsed none = Parse({"-unknown", "-", "-x", "src", "-sort"});
+  EXPECT_TRUE(none.go);
   EXPECT_TRUE(none.messages.empty());
-  EXPECT_FALSE(none.p.Sort || none.p.Silent || none.p.DeleteBorder);
-  EXPECT_EQ(none.p.CurrentParam, "-x");
-  EXPECT_EQ(none.p.ParamIndex, 4);
-  EXPECT_EQ(fresh.ParamIndex, 0);
+  EXPECT_FALSE(none.p.Silent || none.p.DeleteBorder || none.p.IgnoreEnters);
+  EXPECT_EQ(none.p.Mode, TMode::None);
+  EXPECT_EQ(none.p.FileMain, "src");
+  EXPECT_TRUE(none.p.FileEN.empty());
+  EXPECT_TRUE(none.p.Sort);
+}
+
+TEST(ParseArguments, ValuesAreTakenAndTheNextArgumentIsExaminedAfterThem) {
+  Parsed r = Parse({"-lso", "4", "-dfumb", "2", "src", "-addoldenru", "a", "b", "c", "en", "-rn"});
+  EXPECT_TRUE(r.go);
+  EXPECT_TRUE(r.messages.empty());
+  EXPECT_EQ(r.p.LimitSymbols, 4);
+  EXPECT_EQ(r.p.FolderLevel, 2);
+  EXPECT_TRUE(r.p.FolderMarkers);
+  EXPECT_EQ(r.p.FileMain, "src");
+  EXPECT_EQ(r.p.FileEN, "en");
+  EXPECT_TRUE(r.p.FileRU.empty());
+  EXPECT_EQ(r.p.FileLog, "c");
+  EXPECT_TRUE(r.p.IgnoreEnters);
 }
 
 TEST(ParseArguments, LimitSymbolsValue) {

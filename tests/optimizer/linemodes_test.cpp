@@ -14,6 +14,7 @@
 #include "optimizer/number_duplicates.h"
 #include "optimizer/pair_replace.h"
 #include "optimizer/params.h"
+#include "tests/support/literal.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -22,24 +23,10 @@ using Lines = std::vector<std::string>;
 
 int Rounds(int full) { return std::getenv("KV_SLOW_TESTS_OFF") ? full / 10 + 1 : full; }
 
-// Replace-all written out with Pos and Copy: left to right, non-overlapping,
-// the inserted text is not searched.
-std::string LiteralReplaceAll(const std::string& s, const std::string& find, const std::string& rep) {
-  if (find.empty()) return s;
-  std::string result, rest = s;
-  for (;;) {
-    size_t p = Pos(find, rest);
-    if (p == 0) break;
-    result += Copy(rest, 1, static_cast<long long>(p) - 1) + rep;
-    rest = Copy(rest, static_cast<long long>(p + find.size()), static_cast<long long>(rest.size()));
-  }
-  return result + rest;
-}
-
 // The -repstr loop as written: every pair in file order over every line.
 void LiteralRepStr(Lines& lines, const Lines& search, const Lines& rep) {
   for (size_t n = 0; n < search.size(); ++n)
-    for (auto& line : lines) line = LiteralReplaceAll(line, search[n], rep[n]);
+    for (auto& line : lines) line = LitReplaceAll(line, search[n], rep[n]);
 }
 
 // The numbering loop as written, with open flags.

@@ -168,7 +168,7 @@ TEST(EscapeBorderHex, SameAsEscapeText) {
   const Lines parts = {"a", " ", "\t", "\x01", "\x1F", "\r", "\n", std::string(1, '\0'), "\\", "x", "\x7F", "\xFF"};
   for (int t = 0; t < 20000; ++t) {
     std::string s = RandomLine(rng, parts, 5);
-    ASSERT_EQ(EscapeBorderHex(s), EscapeText(s, 0, true)) << t;
+    ASSERT_EQ(EscapeBorderHex(s), EscapeText(s, TEscapeForm::Hex, true)) << t;
   }
   EXPECT_EQ(EscapeBorderHex(" x "), "\\x20x\\x20");
   EXPECT_EQ(EscapeBorderHex("a\tb"), "a\\tb");
@@ -260,7 +260,7 @@ TEST_F(OptimizeRun, MatchesTheLiteralStepsOnRandomFiles) {
       for (auto& s : ref) s = TrimBorder(s);
     RefPairwise(ref, q);
     if (q.HexBorder)
-      for (auto& s : ref) s = EscapeText(s, 0, true);
+      for (auto& s : ref) s = EscapeText(s, TEscapeForm::Hex, true);
     TStringList refList;
     refList.Assign(ref);
     FinishLines(refList, q);

@@ -214,7 +214,7 @@ TEST(UnescapeKeepingBreaks, MatchesThePassesOnRandomLines) {
   for (int t = 0; t < 5000; ++t) {
     std::string s = RandomLine(rng, {"\\", "x", "1", "F", "t", "2", "0", "b"}, 10);
     if (s.find("\\x00") != std::string::npos) continue;
-    ASSERT_EQ(UnescapeKeepingBreaks(s), UnescapeText(s, 0, true)) << s;
+    ASSERT_EQ(UnescapeKeepingBreaks(s), UnescapeText(s, TEscapeForm::Hex, true)) << s;
   }
 }
 
@@ -312,11 +312,11 @@ TEST_F(RecoverRun, MatchesTheLiteralStepsOnRandomFiles) {
     // The literal steps.
     Lines s = src, e = en, r = ru;
     if (q.HexBorder)
-      for (auto& x : s) x = EscapeText(x, 0, true);
+      for (auto& x : s) x = EscapeText(x, TEscapeForm::Hex, true);
     RefRemovePairs(e, r);
     if (q.HexBorder) {
-      for (auto& x : e) x = EscapeText(x, 0, true);
-      for (auto& x : r) x = EscapeText(x, 0, true);
+      for (auto& x : e) x = EscapeText(x, TEscapeForm::Hex, true);
+      for (auto& x : r) x = EscapeText(x, TEscapeForm::Hex, true);
     }
     Lines done = RefReplace(s, e, r, q).src;
     if (q.HexBorder)

@@ -1,6 +1,6 @@
-// Literal string operations for the fuzz targets' reference loops, written
-// the way the rules state them: 1-based positions, a search for the next
-// occurrence after every change.
+// Literal string operations for the tests' reference loops, written the way
+// the rules state them: 1-based positions, a search for the next occurrence
+// after every change.
 #pragma once
 #include <string>
 #include <string_view>
@@ -12,15 +12,20 @@ inline size_t LitPos(std::string_view sub, std::string_view s, size_t from = 1) 
   return p == std::string_view::npos ? 0 : p + 1;
 }
 
-// Replace-all, left to right, never searching the inserted text.
-inline std::string LitReplaceAll(std::string s, std::string_view find, std::string_view rep) {
-  if (find.empty()) return s;
-  size_t p = LitPos(find, s);
-  while (p != 0) {
-    s = s.substr(0, p - 1) + std::string(rep) + s.substr(p - 1 + find.size());
-    p = LitPos(find, s, p + rep.size());
+// Replace-all, left to right, never searching the inserted text: the text
+// up to each occurrence is copied, then the replacement, and the search goes
+// on in the original text after the occurrence.
+inline std::string LitReplaceAll(std::string_view s, std::string_view find, std::string_view rep) {
+  if (find.empty()) return std::string(s);
+  std::string out;
+  size_t from = 1;
+  for (size_t p = LitPos(find, s); p != 0; p = LitPos(find, s, from)) {
+    out.append(s.substr(from - 1, p - from));
+    out.append(rep);
+    from = p + find.size();
   }
-  return s;
+  out.append(s.substr(from - 1));
+  return out;
 }
 
 // The backslash-aware replace-all: with honour on, an occurrence directly

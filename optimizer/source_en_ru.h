@@ -1,0 +1,19 @@
+// The three line files of the modes that carry translations from an English
+// and a Russian file into a source: the source (FileMain), the English file
+// (FileEN) and the Russian file (FileRU), the two last line for line.
+#pragma once
+#include <string_view>
+
+#include "common/stringlist.h"
+#include "optimizer/params.h"
+
+// The message of English and Russian files of different lengths.
+inline constexpr std::string_view kEnRuMismatch = "Not math EN and RU lines!!!";
+
+// Loads the source, the English and the Russian file of the run, in that
+// order (a file that cannot be read raises the line list's error).
+void LoadSourceEnRu(const TParam& p, TStringList& source, TStringList& en, TStringList& ru);
+
+// True when en and ru have as many lines; otherwise prints mismatch and
+// gives false (the mode then ends).
+bool EnRuLinesMatch(const TStringList& en, const TStringList& ru, std::string_view mismatch = kEnRuMismatch);
