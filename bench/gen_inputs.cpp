@@ -11,7 +11,7 @@
 
 #include "common/platform.h"
 #include "common/stringlist.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 static const char* kWords[] = {"the", "sword", "of", "King", "Arvel", "opens", "a", "door", "to",
                                "gold", "Quest", "log", "updated", "You", "found", "HP", "MP",

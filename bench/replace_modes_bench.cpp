@@ -13,7 +13,7 @@
 #include "bench/benchutil.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "extractor/regex_key_search.h"
 #include "extractor/replace_all_keys.h"
 

@@ -3,7 +3,7 @@
 
 #include "common/casemap.h"
 #include "common/collator.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 namespace {
 

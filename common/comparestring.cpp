@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 void ReplaceEscaped(std::string& text, std::string_view find, std::string_view replacement,
                     bool honourBackslash) {

@@ -3,7 +3,7 @@
 
 #include "common/platform.h"
 #include "common/stringlist.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 namespace {
 

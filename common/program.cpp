@@ -5,7 +5,7 @@
 
 #include "common/errors.h"
 #include "common/paths.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 // The console is the standard streams as bytes (the Windows side sets them
 // to binary mode before main runs).

@@ -9,7 +9,7 @@
 #include "common/line_file.h"
 #include "common/utf16.h"
 #include "common/platform.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 std::vector<std::string> SplitLines(std::string_view text, TNulByte nul) {
   const bool nulEnds = nul == TNulByte::EndsText;

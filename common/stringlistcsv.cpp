@@ -12,7 +12,7 @@
 #include "common/first_by_key.h"
 #include "common/escape.h"
 #include "common/utf16.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "common/utf16.h"
 
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 size_t DecodeUtf8Char(std::string_view s, size_t i, uint32_t& cp) {
   unsigned char c = static_cast<unsigned char>(s[i]);

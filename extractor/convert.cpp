@@ -1,7 +1,7 @@
 #include "extractor/convert.h"
 
 #include "common/escape.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "common/utf16.h"
 
 std::string DecodeDataFile(std::string_view bytes, TDataEncoding& enc) {

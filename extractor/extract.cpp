@@ -11,7 +11,7 @@
 #include "common/line_file.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "extractor/convert.h"
 #include "extractor/perlregex.h"
 #include "extractor/regexsearch.h"

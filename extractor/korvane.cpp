@@ -3,7 +3,7 @@
 #include "common/exitstatus.h"
 #include "common/platform.h"
 #include "common/standardoptions.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "extractor/extract.h"
 #include "extractor/params.h"
 #include "extractor/replace.h"

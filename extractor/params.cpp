@@ -6,7 +6,7 @@
 #include "common/errors.h"
 #include "common/platform.h"
 #include "common/standardoptions.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "extractor/stop_run.h"
 
 const std::vector<std::string>& UsageLines() {

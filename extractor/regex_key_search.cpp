@@ -26,7 +26,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "extractor/convert.h"
 #include "extractor/extract.h"
 #include "extractor/regexsearch.h"

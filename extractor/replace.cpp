@@ -7,7 +7,7 @@
 
 #include "common/line_file.h"
 #include "common/platform.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "extractor/convert.h"
 #include "extractor/datacodec.h"
 #include "extractor/fast_replace.h"

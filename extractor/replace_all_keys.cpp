@@ -9,7 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "extractor/tracked_text.h"
 
 std::vector<bool> ReplaceAllKeysLiteral(std::string& text, const std::vector<TReplaceItem>& items) {

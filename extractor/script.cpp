@@ -1,7 +1,7 @@
 #include "extractor/script.h"
 
 #include "common/line_file.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "extractor/stop_run.h"
 
 std::string UnescapeScriptText(std::string_view s) {

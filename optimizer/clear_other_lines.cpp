@@ -6,6 +6,7 @@
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
+#include "optimizer/source_en_ru.h"
 
 void ClearOtherLines(std::vector<std::string>& lines, const std::vector<std::string>& keepEN,
                      const std::vector<std::string>& keepRU) {
@@ -19,9 +20,7 @@ void ClearOtherLines(std::vector<std::string>& lines, const std::vector<std::str
 int RunClearOther(const TParam& p) {
   ConsoleLine("Clear other text for: " + p.FileMain);
   TStringList lines, en, ru;
-  lines.LoadFromFile(p.FileMain);
-  en.LoadFromFile(p.FileEN);
-  ru.LoadFromFile(p.FileRU);
+  LoadSourceEnRu(p, lines, en, ru);
   ClearOtherLines(lines.Lines(), en.Lines(), ru.Lines());
   ForceFileDir(p.FileRec);
   FinishLines(lines, p);

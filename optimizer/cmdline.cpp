@@ -4,7 +4,7 @@
 #include "common/exitstatus.h"
 #include "common/platform.h"
 #include "common/standardoptions.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "optimizer/line_check.h"
 #include "optimizer/mode_runs.h"
 #include "optimizer/po_exchange.h"

@@ -1,7 +1,7 @@
 #include "optimizer/given_files.h"
 
 #include "common/platform.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 bool TakeGivenFiles(const TParam& p, const std::string& mode, const std::string& usage, size_t least,
                     size_t most, std::vector<std::string>& files) {

@@ -7,7 +7,7 @@
 
 #include "common/platform.h"
 #include "common/stringlistcsv.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "optimizer/mode_runs.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "common/platform.h"
 #include "common/stringlist.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "optimizer/given_files.h"
 
 namespace {

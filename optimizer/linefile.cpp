@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "common/platform.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 namespace {
 

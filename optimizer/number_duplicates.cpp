@@ -3,7 +3,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 void NumberDuplicates(std::vector<std::string>& lines) {
   // Every open line still holds its loaded text, so the pairwise numbering

@@ -8,7 +8,7 @@
 #include "common/platform.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
-#include "optimizer/passes.h"
+#include "optimizer/optimize.h"
 #include "optimizer/repeats.h"
 
 void RemoveRepeatedKeys(std::vector<std::string>& lines, const TParam& p) {

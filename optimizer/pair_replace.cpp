@@ -10,8 +10,9 @@
 #include "common/exitstatus.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "optimizer/mode_runs.h"
+#include "optimizer/source_en_ru.h"
 
 struct TPairReplacer::Impl {
   Impl(const std::vector<std::string>& search, const std::vector<std::string>& replace, size_t denseLimit,
@@ -317,13 +318,8 @@ void ReplaceInLines(std::vector<std::string>& lines, const std::vector<std::stri
 int RunRepStr(const TParam& p) {
   ConsoleLine("RepInLine: " + p.FileMain);
   TStringList lines, search, replace;
-  lines.LoadFromFile(p.FileMain);
-  search.LoadFromFile(p.FileEN);
-  replace.LoadFromFile(p.FileRU);
-  if (search.Count() != replace.Count()) {
-    ConsoleLine("Not math Old and New lines!!!");
-    return kExitFailed;
-  }
+  LoadSourceEnRu(p, lines, search, replace);
+  if (!EnRuLinesMatch(search, replace, "Not math Old and New lines!!!")) return kExitFailed;
   ReplaceInLines(lines.Lines(), search.Lines(), replace.Lines());
   ForceFileDir(p.FileRec);
   lines.SaveToFile(p.FileRec);

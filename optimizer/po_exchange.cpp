@@ -7,7 +7,7 @@
 #include "common/platform.h"
 #include "common/utf16.h"
 #include "common/stringlist.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "optimizer/given_files.h"
 #include "optimizer/line_check.h"
 #include "optimizer/linefile.h"

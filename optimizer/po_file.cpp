@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "common/platform.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // libgettextpo 0.21 keeps a few strings of its parser (references and

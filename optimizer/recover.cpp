@@ -8,7 +8,8 @@
 #include "common/key_map.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
-#include "optimizer/passes.h"
+#include "optimizer/optimize.h"
+#include "optimizer/recover.h"
 #include "optimizer/repeats.h"
 #include "optimizer/source_en_ru.h"
 

@@ -15,7 +15,7 @@
 #include "common/errors.h"
 #include "common/paths.h"
 #include "common/posix/fdwrite.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 std::string SystemErrorText(int err) { return std::strerror(err); }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/errors.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 std::wstring Widen(std::string_view s) {
   if (s.empty()) return std::wstring();

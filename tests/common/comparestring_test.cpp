@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "tests/support/testutil.h"
 
 namespace {

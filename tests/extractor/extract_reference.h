@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/errors.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "extractor/convert.h"
 #include "extractor/extract.h"
 #include "extractor/params.h"

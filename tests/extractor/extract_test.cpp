@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "extractor/convert.h"
 #include "extractor/extract.h"
 #include "tests/extractor/extract_reference.h"

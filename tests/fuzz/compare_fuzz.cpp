@@ -9,7 +9,7 @@
 #include "common/collation.h"
 #include "common/comparestring.h"
 #include "common/stringlistcsv.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "common/line_file.h"
 #include "common/utf16.h"
 #include "common/stringlist.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "extractor/datacodec.h"
 #include "tests/fuzz/fuzz_input.h"
 

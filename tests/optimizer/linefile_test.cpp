@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "tests/support/testutil.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/stringlist.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "optimizer/clear_other_lines.h"
 #include "optimizer/number_duplicates.h"
 #include "optimizer/pair_replace.h"

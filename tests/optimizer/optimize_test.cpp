@@ -9,7 +9,7 @@
 #include "common/escape.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
-#include "optimizer/passes.h"
+#include "optimizer/optimize.h"
 #include "tests/support/testutil.h"
 #include "tests/support/velloran_folder.h"
 

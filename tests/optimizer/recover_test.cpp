@@ -5,10 +5,10 @@
 #include <random>
 
 #include "common/escape.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
-#include "optimizer/passes.h"
+#include "optimizer/recover.h"
 #include "tests/support/testutil.h"
 #include "tests/support/velloran_folder.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/stringlist.h"
-#include "common/strutil.h"
+#include "common/classic_string.h"
 #include "optimizer/edit_distance.h"
 
 namespace plain_levenshtein {

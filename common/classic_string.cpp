@@ -1,4 +1,4 @@
-#include "common/strutil.h"
+#include "common/classic_string.h"
 
 #include <algorithm>
 #include <climits>
