@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
 #include "common/exitstatus.h"
+#include "common/key_map.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
@@ -19,13 +19,13 @@ std::vector<std::string> SplitDoubles(std::vector<std::string>& lines) {
   // twice; this is what the pairwise pass over the lines does.
   std::vector<char> repeated(lines.size(), 0);
   {
-    std::unordered_map<std::string_view, size_t> first;  // line -> first index
-    first.reserve(lines.size());
+    TKeyMap first(lines.size());  // line -> first index
     for (size_t i = 0; i < lines.size(); ++i) {
       if (lines[i].empty()) continue;
-      auto [it, inserted] = first.try_emplace(lines[i], i);
+      bool inserted = false;
+      const int32_t at = first.Insert(lines[i], &inserted, static_cast<int32_t>(i));
       if (!inserted) {
-        repeated[it->second] = 1;
+        repeated[static_cast<size_t>(at)] = 1;
         repeated[i] = 1;
       }
     }
@@ -50,15 +50,15 @@ std::vector<int> MatchInOrder(const std::vector<std::string>& source,
   // Per distinct source line the ascending list of its indexes (one array,
   // cut into groups), and per group a cursor below which every index lies
   // before the search start.
-  std::unordered_map<std::string_view, int> group;
-  group.reserve(source.size());
+  TKeyMap group(source.size());
   std::vector<int> groupOf(source.size());
   std::vector<int> sizes;
   for (size_t k = 0; k < source.size(); ++k) {
-    auto [it, inserted] = group.try_emplace(source[k], static_cast<int>(sizes.size()));
+    bool inserted = false;
+    const int32_t g = group.Insert(source[k], &inserted, static_cast<int32_t>(sizes.size()));
     if (inserted) sizes.push_back(0);
-    groupOf[k] = it->second;
-    ++sizes[static_cast<size_t>(it->second)];
+    groupOf[k] = g;
+    ++sizes[static_cast<size_t>(g)];
   }
   std::vector<int> start(sizes.size() + 1, 0);
   for (size_t g = 0; g < sizes.size(); ++g) start[g + 1] = start[g] + sizes[g];
@@ -71,9 +71,9 @@ std::vector<int> MatchInOrder(const std::vector<std::string>& source,
   std::vector<int> match(english.size(), -1);
   int from = 0;  // search start
   for (size_t i = 0; i < english.size(); ++i) {
-    auto it = group.find(english[i]);
-    if (it == group.end()) continue;
-    const size_t g = static_cast<size_t>(it->second);
+    const int32_t* found = group.Find(english[i]);
+    if (!found) continue;
+    const size_t g = static_cast<size_t>(*found);
     auto first = indexes.begin() + cursor[g];
     auto last = indexes.begin() + start[g + 1];
     auto at = std::lower_bound(first, last, from);

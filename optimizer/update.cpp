@@ -2,10 +2,10 @@
 #include "optimizer/update.h"
 
 #include <string>
-#include <unordered_map>
 #include <utility>
 
 #include "common/exitstatus.h"
+#include "common/key_map.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
@@ -19,21 +19,21 @@ std::vector<int> ClaimNewLines(const std::vector<std::string_view>& newKeys,
   // indexes in ascending order.
   const int n = static_cast<int>(newKeys.size());
   std::vector<int> next(newKeys.size(), -1);
-  std::unordered_map<std::string_view, int> head;
-  head.reserve(newKeys.size());
+  TKeyMap head(newKeys.size());
   for (int i = n - 1; i >= 0; --i) {
-    auto [it, inserted] = head.try_emplace(newKeys[i], i);
+    bool inserted = false;
+    int32_t& first = head.Insert(newKeys[i], &inserted, i);
     if (!inserted) {
-      next[i] = it->second;
-      it->second = i;
+      next[i] = first;
+      first = i;
     }
   }
   std::vector<int> claims(oldKeys.size(), -1);
   for (size_t i = 0; i < oldKeys.size(); ++i) {
-    auto it = head.find(oldKeys[i]);
-    if (it == head.end() || it->second < 0) continue;
-    claims[i] = it->second;
-    it->second = next[it->second];
+    int32_t* first = head.Find(oldKeys[i]);
+    if (!first || *first < 0) continue;
+    claims[i] = *first;
+    *first = next[static_cast<size_t>(*first)];
   }
   return claims;
 }
