@@ -4,6 +4,7 @@
 
 #include "common/errors.h"
 #include "common/strutil.h"
+#include "common/utf16.h"
 
 std::wstring Widen(std::string_view s) {
   if (s.empty()) return std::wstring();
