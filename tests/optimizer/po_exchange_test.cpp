@@ -230,6 +230,16 @@ TEST_F(PoExchange, InputsThatCannotBeExchangedEndWithStatusOne) {
   EXPECT_EQ(r.out.rfind("Not a valid PO file: " + W("bad.po") + "\n", 0), 0u) << r.out;
   EXPECT_FALSE(PathExists(W("ru.txt")));
 
+  // a UTF-8 PO file holding bytes that are not UTF-8: refused, no output
+  WriteBytes(W("bytes.po"),
+             "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+             "msgid \"Gold\"\nmsgstr \"Zolot\xEE\"\n\nmsgid \"Quit\"\nmsgstr \"\"\n");
+  r = Run({"-frompo", "bytes.po", "en.txt", "ru.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.rfind("Not a valid PO file: " + W("bytes.po") + "\n", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("invalid multibyte sequence"), std::string::npos) << r.out;
+  EXPECT_FALSE(PathExists(W("ru.txt")));
+
   // a forgotten PO file name never writes a PO file over the translation
   WriteBytes(W("ru.txt"), CrLf({"Zoloto", "Vyhod"}));
   r = Run({"-topo", "en.txt", "ru.txt"});
