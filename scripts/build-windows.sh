@@ -229,7 +229,7 @@ if [ "$tests" != none ]; then
   # finds none starts it again with the prefix's services, a few seconds
   # each time. It is stopped when the script ends.
   wineserver="$(command -v wineserver64 || command -v wineserver || echo /usr/lib/wine/wineserver64)"
-  "$wineserver" -p
+  "$wineserver" -p 2>/dev/null || true   # (one left running by an earlier run serves as well)
   trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
   "$wine" cmd /c exit >/dev/null 2>&1 || true
   echo "== tests under Wine ($tests)"
