@@ -8,7 +8,8 @@
 #                                       build/bin has them, the cycle tests, the PO cycle, the
 #                                       bad-input matrix and the Windows file cases), make dist/windows
 #   scripts/build-windows.sh --no-tests build and make dist/windows only
-# Everything goes to build-windows/ (the Wine prefix too) and dist/windows/.
+# Everything goes to build-windows/ (the Wine prefix too) and dist/windows/;
+# the libraries built for Windows go to $KV_WINDOWS_DEPS_DIR when it is set.
 # The machine's apt configuration is never changed: the source packages of
 # PCRE2 and gettext (for libgettextpo) are fetched with a sources list and
 # package lists of the script's own.
@@ -25,12 +26,15 @@ case "${1:-}" in
 esac
 
 out="$root/build-windows"
-deps="$out/deps"             # PCRE2, libgettextpo and GoogleTest built for Windows
-prefix="$deps/prefix"
+# PCRE2, libgettextpo and GoogleTest built for Windows. KV_WINDOWS_DEPS_DIR
+# may name a folder outside the work tree that outlives a fresh clone (CI).
+deps="${KV_WINDOWS_DEPS_DIR:-$out/deps}"
 jobs=2                       # the machine is shared with other builds
 pcre2_version="10.42-1"      # the PCRE2 source package of Debian 12
 gettext_version="0.21-12"    # the gettext source package of Debian 12 (libgettextpo)
 mkdir -p "$out" "$deps"
+deps="$(cd "$deps" && pwd)"
+prefix="$deps/prefix"
 
 # --- packages --------------------------------------------------------------
 pkgs=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev zip)
