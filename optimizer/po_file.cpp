@@ -9,6 +9,7 @@
 
 #include "common/platform.h"
 #include "common/classic_string.h"
+#include "common/utf16.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // libgettextpo 0.21 keeps a few strings of its parser (references and
@@ -95,6 +96,21 @@ class TMessageScope {
 
 std::string OrEmpty(const char* s) { return s ? std::string(s) : std::string(); }
 
+// Where the library converts through iconv, it refuses a UTF-8 file with
+// bytes that are not UTF-8 ("invalid multibyte sequence"). A library built
+// without iconv (the Windows build) takes them as they are; the same check
+// is made here, so that such bytes never reach a line file.
+void CheckUtf8Texts(const std::string& path, const TPoCatalog& catalog) {
+  const std::string charset = LowerAscii(PoHeaderCharset(catalog.Header));
+  if (charset != "utf-8" && charset != "utf8") return;
+  bool valid = IsValidUtf8(catalog.Header);
+  for (size_t i = 0; valid && i < catalog.Entries.size(); ++i) {
+    const TPoEntry& e = catalog.Entries[i];
+    valid = IsValidUtf8(e.Context) && IsValidUtf8(e.Id) && IsValidUtf8(e.Str);
+  }
+  if (!valid) throw EPoError("Not a valid PO file: " + path + "\n" + path + ": invalid multibyte sequence");
+}
+
 }  // namespace
 
 TPoCatalog ReadPoFile(const std::string& path) {
@@ -138,6 +154,7 @@ TPoCatalog ReadPoFile(const std::string& path) {
     }
     po_message_iterator_free(it);
   }
+  CheckUtf8Texts(path, catalog);
   return catalog;
 }
 

@@ -5,11 +5,14 @@
 #   scripts/build-windows.sh            build, run the whole test suite under Wine, make dist/windows
 #   scripts/build-windows.sh --smoke    build, run the smoke subset only (the sample cycle end to
 #                                       end, compared byte for byte with the Linux programs when
-#                                       build/bin has them, and the bad-input matrix), make dist/windows
+#                                       build/bin has them, the cycle tests, the PO cycle, the
+#                                       bad-input matrix and the Windows file cases), make dist/windows
 #   scripts/build-windows.sh --no-tests build and make dist/windows only
-# Everything goes to build-windows/ (the Wine prefix too) and dist/windows/.
-# The machine's apt configuration is never changed: the PCRE2 source package
-# is fetched with a sources list and package lists of the script's own.
+# Everything goes to build-windows/ (the Wine prefix too) and dist/windows/;
+# the libraries built for Windows go to $KV_WINDOWS_DEPS_DIR when it is set.
+# The machine's apt configuration is never changed: the source packages of
+# PCRE2 and gettext (for libgettextpo) are fetched with a sources list and
+# package lists of the script's own.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -23,11 +26,15 @@ case "${1:-}" in
 esac
 
 out="$root/build-windows"
-deps="$out/deps"             # PCRE2 and GoogleTest built for Windows
-prefix="$deps/prefix"
+# PCRE2, libgettextpo and GoogleTest built for Windows. KV_WINDOWS_DEPS_DIR
+# may name a folder outside the work tree that outlives a fresh clone (CI).
+deps="${KV_WINDOWS_DEPS_DIR:-$out/deps}"
 jobs=2                       # the machine is shared with other builds
 pcre2_version="10.42-1"      # the PCRE2 source package of Debian 12
+gettext_version="0.21-12"    # the gettext source package of Debian 12 (libgettextpo)
 mkdir -p "$out" "$deps"
+deps="$(cd "$deps" && pwd)"
+prefix="$deps/prefix"
 
 # --- packages --------------------------------------------------------------
 pkgs=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev zip)
@@ -48,11 +55,13 @@ export WINEPREFIX="$out/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export KV_WINDOWS_DEPS="$prefix"
 toolchain="$root/cmake/mingw-w64-x86_64.cmake"
 
-# --- PCRE2 from Debian's source package --------------------------------------
+# --- source packages of Debian 12 ---------------------------------------------
 # The source list names the same archive as the machine's own lists (deb-src
-# entries of Debian's main suites), kept in build-windows/apt with its own
-# package lists and cache.
-fetch_pcre2() {
+# entries of Debian's main suites), kept in build-windows/deps/apt with its
+# own package lists and cache. The package lists are fetched once per run,
+# and only when a source package is missing.
+apt_opts=()
+setup_source_lists() {
   local apt="$deps/apt" list="$deps/apt/sources.list"
   mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/sources.list.d"
   : >"$list"
@@ -83,21 +92,35 @@ fetch_pcre2() {
          END { flush() }' "$f" >>"$list"
   done
   grep -q . "$list" || { echo "no Debian archive found in the machine's apt sources" >&2; exit 1; }
-  local opts=(-o "Dir::Etc::sourcelist=$list" -o "Dir::Etc::sourceparts=$apt/sources.list.d"
-              -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
-              -o "Dir::Cache::pkgcache=" -o "Dir::Cache::srcpkgcache="
-              -o "APT::Sandbox::User=root")
-  echo "== fetching the PCRE2 source package ($pcre2_version)"
-  apt-get "${opts[@]}" update -qq
-  rm -rf "$deps/pcre2-src" && mkdir -p "$deps/pcre2-src"
-  (cd "$deps/pcre2-src" && apt-get "${opts[@]}" source -qq "pcre2=$pcre2_version" >/dev/null)
-  echo "$pcre2_version" >"$deps/pcre2-src/VERSION"
+  apt_opts=(-o "Dir::Etc::sourcelist=$list" -o "Dir::Etc::sourceparts=$apt/sources.list.d"
+            -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
+            -o "Dir::Cache::pkgcache=" -o "Dir::Cache::srcpkgcache="
+            -o "APT::Sandbox::User=root")
+  apt-get "${apt_opts[@]}" update -qq
+}
+
+# fetch_source PACKAGE VERSION: unpacks the source package (with Debian's
+# patches applied) into build-windows/deps/PACKAGE-src, unless that folder
+# already holds this version.
+fetch_source() {
+  local pkg="$1" version="$2" dir="$deps/$1-src"
+  [ "$(cat "$dir/VERSION" 2>/dev/null)" = "$version" ] && return 0
+  [ ${#apt_opts[@]} -gt 0 ] || setup_source_lists
+  echo "== fetching the $pkg source package ($version)"
+  rm -rf "$dir" && mkdir -p "$dir"
+  (cd "$dir" && apt-get "${apt_opts[@]}" source -qq "$pkg=$version" >/dev/null)
+  echo "$version" >"$dir/VERSION"
+}
+
+# source_dir PACKAGE: the unpacked source tree of the package.
+source_dir() {
+  find "$deps/$1-src" -mindepth 1 -maxdepth 1 -type d -name "$1-*" | head -n 1
 }
 
 build_pcre2() {
   local src
-  src="$(find "$deps/pcre2-src" -mindepth 1 -maxdepth 1 -type d -name 'pcre2-*' | head -n 1)"
-  echo "== building PCRE2 $(cat "$deps/pcre2-src/VERSION") for Windows (static, JIT)"
+  src="$(source_dir pcre2)"
+  echo "== building PCRE2 $pcre2_version for Windows (static, JIT)"
   cmake -S "$src" -B "$deps/pcre2-build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
     -DBUILD_STATIC_LIBS=ON -DPCRE2_BUILD_PCRE2_8=ON -DPCRE2_BUILD_PCRE2_16=OFF -DPCRE2_BUILD_PCRE2_32=OFF \
@@ -105,6 +128,34 @@ build_pcre2() {
     -DPCRE2_SUPPORT_LIBBZ2=OFF -DPCRE2_SUPPORT_LIBZ=OFF -DPCRE2_SUPPORT_LIBEDIT=OFF \
     -DPCRE2_SUPPORT_LIBREADLINE=OFF >/dev/null
   cmake --build "$deps/pcre2-build" -j"$jobs" --target install >/dev/null
+}
+
+# libgettextpo alone: gettext-tools is configured without NLS, shared
+# libraries, Java, C#, OpenMP, ACLs and curses, and only its libgettextpo
+# folder is built and installed. Debian's patches touch Makefile.am and
+# configure.ac files; the autotools are not run again for them (the
+# generated files of the release serve), hence the ":" for each tool.
+build_gettextpo() {
+  local src build="$deps/gettext-build"
+  src="$(source_dir gettext)"
+  echo "== building libgettextpo of gettext $gettext_version for Windows (static)"
+  rm -rf "$build" && mkdir -p "$build"
+  (cd "$build" &&
+    nice "$src/gettext-tools/configure" --host=x86_64-w64-mingw32 \
+      CC=x86_64-w64-mingw32-gcc-posix CFLAGS="-O2" --prefix="$prefix" \
+      --disable-shared --enable-static --disable-nls --disable-java --disable-csharp \
+      --disable-c++ --disable-openmp --disable-acl --disable-curses --disable-libasprintf \
+      --enable-threads=windows --disable-dependency-tracking --without-emacs \
+      --without-git --without-bzip2 --without-xz --with-included-libunistring \
+      --with-included-libxml --without-libiconv-prefix --without-libintl-prefix \
+      --without-libtextstyle-prefix --without-libxml2-prefix --without-libunistring-prefix \
+      >configure.log 2>&1) ||
+    { echo "configuring gettext-tools failed; see $build/configure.log" >&2; exit 1; }
+  local noauto=(ACLOCAL=: AUTOMAKE=: AUTOCONF=: AUTOHEADER=:)
+  nice make -C "$build/libgettextpo" -j"$jobs" "${noauto[@]}" >"$build/make.log" 2>&1 &&
+    make -C "$build/libgettextpo" "${noauto[@]}" install >>"$build/make.log" 2>&1 ||
+    { echo "building libgettextpo failed; see $build/make.log" >&2; exit 1; }
+  rm -f "$prefix/lib/libgettextpo.la"
 }
 
 build_gtest() {
@@ -115,8 +166,10 @@ build_gtest() {
   cmake --build "$deps/gtest-build" -j"$jobs" --target install >/dev/null
 }
 
-[ -f "$deps/pcre2-src/VERSION" ] || fetch_pcre2
+fetch_source pcre2 "$pcre2_version"
 [ -f "$prefix/lib/libpcre2-8.a" ] || build_pcre2
+fetch_source gettext "$gettext_version"
+[ -f "$prefix/lib/libgettextpo.a" ] || build_gettextpo
 [ -f "$prefix/lib/libgtest.a" ] || build_gtest
 
 # --- the programs and the tests ----------------------------------------------
@@ -176,11 +229,18 @@ sample_cycle() {
 
 if [ "$tests" != none ]; then
   [ -f "$WINEPREFIX/system.reg" ] || { echo "== creating the Wine prefix"; "$wine" cmd /c exit >/dev/null 2>&1 || true; }
+  # One Wine server for the whole test run: otherwise each test program that
+  # finds none starts it again with the prefix's services, a few seconds
+  # each time. It is stopped when the script ends.
+  wineserver="$(command -v wineserver64 || command -v wineserver || echo /usr/lib/wine/wineserver64)"
+  "$wineserver" -p 2>/dev/null || true   # (one left running by an earlier run serves as well)
+  trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
+  "$wine" cmd /c exit >/dev/null 2>&1 || true
   echo "== tests under Wine ($tests)"
   start=$(date +%s)
   sample_cycle
   if [ "$tests" = smoke ]; then
-    ctest --test-dir "$out/build" -j"$jobs" --output-on-failure -R '(^|/)(Cycle|KorvaneBadInput|VelloranBadInput|WindowsFiles)\.'
+    ctest --test-dir "$out/build" -j"$jobs" --output-on-failure -R '(^|/)(Cycle|PoCycle|KorvaneBadInput|VelloranBadInput|WindowsFiles)\.'
   else
     ctest --test-dir "$out/build" -j"$jobs" --output-on-failure
   fi

@@ -42,7 +42,7 @@ DWORD PutInPlace(const std::wstring& src, const std::wstring& dst) {
 }  // namespace
 
 void WriteWholeFile(const std::string& path, std::string_view data) {
-  std::wstring target = Widen(path);
+  std::wstring target = WidePath(path);
   DWORD attrs = ::GetFileAttributesW(target.c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
     throw CreateError(path, ERROR_ACCESS_DENIED);
@@ -60,7 +60,7 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
   HANDLE raw = INVALID_HANDLE_VALUE;
   DWORD e = 0;
   for (unsigned attempt = 0; attempt < 100 && raw == INVALID_HANDLE_VALUE; ++attempt) {
-    tmp = Widen(stem + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(attempt));
+    tmp = WidePath(stem + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(attempt));
     raw = ::CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     e = raw == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
     if (e != 0 && e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) break;
@@ -79,12 +79,12 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
 }
 
 std::string MoveFileOver(const std::string& src, const std::string& dst) {
-  std::wstring target = Widen(dst);
+  std::wstring target = WidePath(dst);
   if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES && IsDevice(target)) {
     std::string err = CopyFileOver(src, dst);
     if (err.empty()) DeleteFileIfExists(src);
     return err;
   }
-  DWORD e = PutInPlace(Widen(src), target);
+  DWORD e = PutInPlace(WidePath(src), target);
   return e == 0 ? std::string() : SystemErrorText(static_cast<int>(e));
 }

@@ -30,7 +30,7 @@ static std::string WithoutTrailingSeps(std::string path) {
 
 static DWORD Attributes(const std::string& path) {
   if (path.empty()) return INVALID_FILE_ATTRIBUTES;
-  return ::GetFileAttributesW(Widen(WithoutTrailingSeps(path)).c_str());
+  return ::GetFileAttributesW(WidePath(WithoutTrailingSeps(path)).c_str());
 }
 
 bool FileExistsCI(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
@@ -43,7 +43,7 @@ bool DirectoryExists(const std::string& path) {
 }
 
 static bool FileId(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-  HandleCloser h(::CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+  HandleCloser h(::CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   return h.get() != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(h.get(), &info);
@@ -66,7 +66,7 @@ void ForceDir(const std::string& dir) {
   if (full.empty() || DirectoryExists(full)) return;
   std::string parent = ExtractFileDir(full);
   if (!parent.empty() && parent != full) ForceDir(parent);
-  ::CreateDirectoryW(Widen(full).c_str(), nullptr);
+  ::CreateDirectoryW(WidePath(full).c_str(), nullptr);
 }
 
 // The most bytes read from an input that is not a disk file (a pipe or a
@@ -74,7 +74,7 @@ void ForceDir(const std::string& dir) {
 static constexpr size_t kMaxStreamInput = size_t{1} << 30;
 
 std::string ReadWholeFile(const std::string& path) {
-  HandleCloser h(::CreateFileW(Widen(path).c_str(), GENERIC_READ,
+  HandleCloser h(::CreateFileW(WidePath(path).c_str(), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (h.get() == INVALID_HANDLE_VALUE) {
@@ -112,16 +112,16 @@ std::string ReadWholeFile(const std::string& path) {
 
 void AppendToFile(const std::string& path, std::string_view data) {
   WriteAllAndClose(path,
-                   ::CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                   ::CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
                    data);
 }
 
-bool DeleteFileIfExists(const std::string& path) { return ::DeleteFileW(Widen(path).c_str()) != 0; }
+bool DeleteFileIfExists(const std::string& path) { return ::DeleteFileW(WidePath(path).c_str()) != 0; }
 
 long long FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA d;
-  if (path.empty() || !::GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &d)) return -1;
+  if (path.empty() || !::GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &d)) return -1;
   return (static_cast<long long>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
 }
 

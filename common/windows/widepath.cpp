@@ -4,6 +4,7 @@
 
 #include "common/errors.h"
 #include "common/classic_string.h"
+#include "common/utf16.h"
 
 std::wstring Widen(std::string_view s) {
   if (s.empty()) return std::wstring();
@@ -16,6 +17,26 @@ std::wstring Widen(std::string_view s) {
   std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
   if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
   return w;
+}
+
+std::wstring WidePath(std::string_view path) {
+  std::wstring w = Widen(path);
+  // Already in the system's own form ("\\?\..." or a device "\\.\...").
+  if (w.size() >= 4 && w[0] == L'\\' && w[1] == L'\\' && (w[2] == L'?' || w[2] == L'.') && w[3] == L'\\')
+    return w;
+  DWORD n = ::GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+  // CreateDirectoryW has the lowest limit of the calls: room for an 8.3 name.
+  constexpr DWORD kShortEnough = MAX_PATH - 12;
+  if (n == 0 || n <= kShortEnough) return w;
+  std::wstring full(n, L'\0');
+  n = ::GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return w;
+  full.resize(n);
+  if (full.size() >= 2 && full[0] == L'\\' && full[1] == L'\\') {
+    if (full.size() >= 4 && (full[2] == L'?' || full[2] == L'.') && full[3] == L'\\') return full;
+    return L"\\\\?\\UNC\\" + full.substr(2);  // \\server\share\... -> \\?\UNC\server\share\...
+  }
+  return L"\\\\?\\" + full;
 }
 
 std::string Narrow(std::wstring_view w) {

@@ -9,6 +9,10 @@
 std::wstring Widen(std::string_view s);
 // UTF-8 form of UTF-16 text from the system.
 std::string Narrow(std::wstring_view w);
+// UTF-16 form of a path for the file API. A path whose full form reaches
+// the classic limit of 260 characters (MAX_PATH) is given as that full form
+// with the "\\?\" prefix, which lifts the limit; a shorter one stays as given.
+std::wstring WidePath(std::string_view path);
 
 // Closes a handle at the end of its scope.
 class HandleCloser {

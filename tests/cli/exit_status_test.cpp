@@ -19,7 +19,8 @@ struct TCase {
   const char* name;
   TProgram program;
   std::vector<std::string> args;
-  // The whole console output; "<dir>" stands for the folder of the run.
+  // The whole console output; "<dir>" stands for the folder of the run, and
+  // each "/" in the path after it for the system's separator.
   std::string out;
   int status;
 };
@@ -27,7 +28,11 @@ struct TCase {
 std::string WithDir(const std::string& text, const std::string& dir) {
   std::string s = text;
   const std::string mark = "<dir>";
-  for (size_t at = s.find(mark); at != std::string::npos; at = s.find(mark, at + dir.size())) s.replace(at, mark.size(), dir);
+  for (size_t at = s.find(mark); at != std::string::npos; at = s.find(mark, at)) {
+    s.replace(at, mark.size(), dir);
+    for (at += dir.size(); at < s.size() && s[at] != '\n' && s[at] != ' '; ++at)
+      if (s[at] == '/') s[at] = PathSep();
+  }
   return s;
 }
 

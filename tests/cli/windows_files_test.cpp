@@ -1,6 +1,7 @@
 // File cases that differ between the systems: a read-only data file, a
-// target that another program holds open, and folders and files named in
-// Cyrillic letters (UTF-8 inside the programs, UTF-16 at the Windows API).
+// target that another program holds open, folders and files named in
+// Cyrillic letters (UTF-8 inside the programs, UTF-16 at the Windows API),
+// and paths longer than Windows' classic limit of 260 characters.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -88,6 +89,39 @@ TEST_F(WindowsFiles, CyrillicFolderAndFileNames) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(ReadBytes(folder + PathSep() + "check.txt"), ReadBytes(recovered));
   EXPECT_NE(ReadBytes(recovered), ReadBytes(folder + PathSep() + name));
+}
+
+TEST_F(WindowsFiles, PathsLongerThan260CharactersInCyrillicFolders) {
+  // The programs run from a short folder; every file they read or write
+  // sits in nested folders named "Перевод_диалогов" (translation of
+  // dialogues), over 260 characters in all. The PO modes take part: the
+  // PO library opens its files by name.
+  Prepare(dir_.Path());
+  const std::string segment =
+      "\xD0\x9F\xD0\xB5\xD1\x80\xD0\xB5\xD0\xB2\xD0\xBE\xD0\xB4_"
+      "\xD0\xB4\xD0\xB8\xD0\xB0\xD0\xBB\xD0\xBE\xD0\xB3\xD0\xBE\xD0\xB2";  // 16 letters
+  std::string deep = dir_.Path();
+  for (int i = 0; i < 18; ++i) deep += PathSep() + segment + std::to_string(i);
+  fs::create_directories(U8Path(deep));
+  const std::string data = deep + PathSep() + "dialog.dat";
+  const std::string en = deep + PathSep() + "\xD0\xB4\xD0\xB8\xD0\xB0\xD0\xBB\xD0\xBE\xD0\xB3.txt";
+  const std::string po = deep + PathSep() + "dialog.po";
+  const std::string ru = deep + PathSep() + "ru.txt";
+  fs::copy_file(U8Path(dir_.File("dialog.dat")), U8Path(data));
+
+  ToolResult r = RunTool(korvane_, {"extract", data, en}, dir_.Path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Please wait...\nDone: " + en + "\n");
+  r = RunTool(velloran_, {"-topo", en, po}, dir_.Path());
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  ASSERT_TRUE(StartsWith(ReadBytes(po), "msgid \"\"\n"));
+  // No entry is translated: the lines come back as they were.
+  r = RunTool(velloran_, {"-frompo", po, en, ru}, dir_.Path());
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(ReadBytes(ru), ReadBytes(en));
+  r = RunTool(korvane_, {"replace", data, ru, "-out_data", deep + PathSep() + "ru.dat"}, dir_.Path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadBytes(deep + PathSep() + "ru.dat"), ReadBytes(data));
 }
 
 }  // namespace

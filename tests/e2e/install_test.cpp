@@ -17,6 +17,8 @@ void Step(const std::string& program, const std::vector<std::string>& args, cons
 }
 
 TEST(Install, PutsProgramsAndDocumentsInPlaceAndTheSampleCycleRuns) {
+  SKIP_ON_WINDOWS("the install step runs the build machine's cmake, which takes no Windows path; "
+                  "scripts/build-windows.sh puts the Windows programs in dist/windows");
   TempDir prefix;
   const ToolResult install = RunTool(KV_CMAKE, {"--install", KV_BUILD_DIR, "--prefix", prefix.Path()}, prefix.Path());
   ASSERT_EQ(install.status, 0) << install.out << install.err;

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 static bool RunFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    std::fprintf(stderr, "cannot read %s\n", path.c_str());
+    std::fprintf(stderr, "cannot read %s\n", path.string().c_str());
     return false;
   }
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -94,7 +94,10 @@ const Lines kAwkward = {
 };
 
 TEST_F(PoExchange, AwkwardLinesComeBackByteForByte) {
-  const std::string msgfmt = FindOnPath("msgfmt");
+  std::string msgfmt = FindOnPath("msgfmt");
+  // Under Wine the build machine's own gettext runs by its path, as in the
+  // PO cycle test; Windows' search path does not name it.
+  if (msgfmt.empty() && OnWindows() && IsRegularFile("/usr/bin/msgfmt")) msgfmt = "/usr/bin/msgfmt";
   ASSERT_FALSE(msgfmt.empty()) << "msgfmt (Debian package gettext) is needed";
   Lines ru;
   for (const std::string& l : kAwkward) ru.push_back("\xC2\xAB" + l + "\xC2\xBB");
@@ -228,6 +231,16 @@ TEST_F(PoExchange, InputsThatCannotBeExchangedEndWithStatusOne) {
   r = Run({"-frompo", "bad.po", "en.txt", "ru.txt"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.rfind("Not a valid PO file: " + W("bad.po") + "\n", 0), 0u) << r.out;
+  EXPECT_FALSE(PathExists(W("ru.txt")));
+
+  // a UTF-8 PO file holding bytes that are not UTF-8: refused, no output
+  WriteBytes(W("bytes.po"),
+             "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+             "msgid \"Gold\"\nmsgstr \"Zolot\xEE\"\n\nmsgid \"Quit\"\nmsgstr \"\"\n");
+  r = Run({"-frompo", "bytes.po", "en.txt", "ru.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.rfind("Not a valid PO file: " + W("bytes.po") + "\n", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("invalid multibyte sequence"), std::string::npos) << r.out;
   EXPECT_FALSE(PathExists(W("ru.txt")));
 
   // a forgotten PO file name never writes a PO file over the translation
