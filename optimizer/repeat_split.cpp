@@ -103,20 +103,18 @@ int RunSplitDouble(const TParam& p) {
 
 int RunRecoverDouble(const TParam& p) {
   ConsoleLine("Recove double " + p.FileMain);
-  TStringList source, en, ru;
-  LoadSourceEnRu(p, source, en, ru);
-  TNoFindLog log(p);
-  if (!EnRuLinesMatch(en, ru)) return kExitFailed;
-  std::vector<int> match = MatchInOrder(source.Lines(), en.Lines());
+  TEnRuRun run(p);
+  if (!EnRuLinesMatch(run.en, run.ru)) return kExitFailed;
+  std::vector<int> match = MatchInOrder(run.source.Lines(), run.en.Lines());
   for (size_t i = 0; i < match.size(); ++i) {
     if (match[i] >= 0)
-      source.Lines()[static_cast<size_t>(match[i])] = ru.Lines()[i];
+      run.source.Lines()[static_cast<size_t>(match[i])] = run.ru.Lines()[i];
     else
-      log.Miss(en.Lines()[i], p.FileEN, p.FileMain);
+      run.log.Miss(run.en.Lines()[i], p.FileEN, p.FileMain);
   }
   ForceFileDir(p.FileRec);
-  source.SaveToFile(p.FileRec);
-  log.Save();
+  run.source.SaveToFile(p.FileRec);
+  run.log.Save();
   ConsoleLine("DONE");
   return kExitDone;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/stringlist.h"
+#include "optimizer/linefile.h"
 #include "optimizer/params.h"
 
 // The message of English and Russian files of different lengths.
@@ -17,3 +18,11 @@ void LoadSourceEnRu(const TParam& p, TStringList& source, TStringList& en, TStri
 // True when en and ru have as many lines; otherwise prints mismatch and
 // gives false (the mode then ends).
 bool EnRuLinesMatch(const TStringList& en, const TStringList& ru, std::string_view mismatch = kEnRuMismatch);
+
+// What a mode that records misses in NO_FIND.log starts with: the three
+// files, loaded in order, then the log of earlier misses.
+struct TEnRuRun {
+  TStringList source, en, ru;
+  TNoFindLog log;
+  explicit TEnRuRun(const TParam& p) : log((LoadSourceEnRu(p, source, en, ru), p)) {}
+};

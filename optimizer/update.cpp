@@ -73,18 +73,16 @@ std::vector<int> UpdateLines(std::vector<std::string>& newLines, const std::vect
 
 int RunUpdate(const TParam& p) {
   ConsoleLine("Update text " + p.FileMain);
-  TStringList newList, en, ru;
-  LoadSourceEnRu(p, newList, en, ru);
-  TNoFindLog log(p);
-  if (!EnRuLinesMatch(en, ru)) return kExitFailed;
-  std::vector<int> claims = UpdateLines(newList.Lines(), en.Lines(), ru.Lines(), p);
+  TEnRuRun run(p);
+  if (!EnRuLinesMatch(run.en, run.ru)) return kExitFailed;
+  std::vector<int> claims = UpdateLines(run.source.Lines(), run.en.Lines(), run.ru.Lines(), p);
   for (size_t i = 0; i < claims.size(); ++i) {
-    if (claims[i] < 0) log.Miss(en.Lines()[i], p.FileEN, p.FileMain);
+    if (claims[i] < 0) run.log.Miss(run.en.Lines()[i], p.FileEN, p.FileMain);
   }
   ForceFileDir(p.FileRec);
-  FinishLines(newList, p);
-  newList.SaveToFile(p.FileRec);
-  log.Save();
+  FinishLines(run.source, p);
+  run.source.SaveToFile(p.FileRec);
+  run.log.Save();
   ConsoleLine("DONE");
   return kExitDone;
 }

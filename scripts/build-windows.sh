@@ -37,18 +37,8 @@ deps="$(cd "$deps" && pwd)"
 prefix="$deps/prefix"
 
 # --- packages --------------------------------------------------------------
-pkgs=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev zip)
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "== installing: ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash "$root/scripts/install-deps.sh" --no-recommends \
+  cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev zip
 wine="$(command -v wine64 || true)"
 [ -n "$wine" ] || wine=/usr/lib/wine/wine64
 export WINEPREFIX="$out/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -179,7 +169,14 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
   -DKV_BUILD_TESTS="$([ "$tests" = none ] && echo OFF || echo ON)" -DKV_BUILD_BENCH=OFF -DKV_SANITIZE=OFF \
   "${launcher[@]}" >/dev/null
-cmake --build "$out/build" -j"$jobs"
+# The smoke subset needs only the programs and the test programs it runs.
+smoke_targets=(korvane velloran e2e_cycle_test e2e_po_cycle_test cli_badinput_korvane_test
+               cli_badinput_velloran_test cli_windows_files_test)
+if [ "$tests" = smoke ]; then
+  cmake --build "$out/build" -j"$jobs" --target "${smoke_targets[@]}"
+else
+  cmake --build "$out/build" -j"$jobs"
+fi
 bin="$out/build/bin"
 
 # No DLL may be needed besides the system's own.
