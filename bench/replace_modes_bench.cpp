@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string mode = argv[1], which = argv[5];
-  const std::string data = ReadWholeFile(argv[2]);
+  const std::string data = ReadWholeFile(argv[2]).Str();
   const std::vector<std::string> lines = SplitLines(ReadWholeFile(argv[3]));
   const std::vector<std::string> tr = SplitLines(ReadWholeFile(argv[4]));
   if (lines.size() != tr.size()) {

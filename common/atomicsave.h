@@ -4,10 +4,15 @@
 #include <string>
 #include <string_view>
 
+#include "common/byte_parts.h"
+
 // Whole-file write through a temporary file in the same folder put over the
 // target; keeps the target's permissions or attributes, follows symbolic
 // links, writes devices and pipes in place. On failure the target is
 // untouched and EFCreateError is raised.
-void WriteWholeFile(const std::string& path, std::string_view data);
+void WriteWholeFile(const std::string& path, const TByteParts& parts);
+inline void WriteWholeFile(const std::string& path, std::string_view data) {
+  WriteWholeFile(path, TByteParts{data});
+}
 // Move src over dst; returns "" on success, else the system's error text.
 std::string MoveFileOver(const std::string& src, const std::string& dst);

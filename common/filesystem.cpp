@@ -13,8 +13,7 @@ void ForceFileDir(const std::string& path) {
 
 std::string CopyFileOver(const std::string& src, const std::string& dst) {
   try {
-    std::string data = ReadWholeFile(src);
-    WriteWholeFile(dst, data);
+    WriteWholeFile(dst, ReadWholeFile(src).View());
   } catch (const EError& e) {
     return e.what();
   }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/byte_buffer.h"
+
 // True when the path's folder holds an entry whose name equals the last
 // component, letters compared without case. Folders count.
 bool FileExistsCI(const std::string& path);
@@ -21,7 +23,7 @@ void ForceFileDir(const std::string& path);
 
 // Whole-file read (input resolved through ResolveExistingCI); raises
 // EFOpenError with the given path on failure.
-std::string ReadWholeFile(const std::string& path);
+TByteBuffer ReadWholeFile(const std::string& path);
 // Appends (creating the file when missing); raises EFCreateError.
 void AppendToFile(const std::string& path, std::string_view data);
 // Copy src over dst; returns "" on success, else the system's error text.

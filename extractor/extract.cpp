@@ -93,7 +93,7 @@ bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDat
                   TReporter& reporter) {
   data = TDataText{};
   if (p.utf16) {
-    data.text = DecodeDataFile(ReadWholeFile(p.file_data), data.encoding);
+    data.text = TByteBuffer(DecodeDataFile(ReadWholeFile(p.file_data), data.encoding));
   } else {
     // Opened for reading only: the data file is written only through the
     // temporary file at the end of a replacement.
@@ -110,7 +110,7 @@ bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDat
     if (static_cast<long long>(data.text.size()) < size) reporter.Line("Warning loading file not full!!!");
   }
   if (p.add_final_enter) {
-    if (data.text.empty() || (data.text.back() != '\r' && data.text.back() != '\n')) data.text += "\r\n";
+    if (data.text.empty() || (data.text.back() != '\r' && data.text.back() != '\n')) data.text.Append("\r\n");
   }
   return true;
 }

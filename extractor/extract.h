@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/byte_buffer.h"
 #include "extractor/datacodec.h"
 #include "extractor/params.h"
 #include "extractor/reporter.h"
@@ -21,7 +22,7 @@ struct TInfoLINE {
 };
 
 struct TDataText {
-  std::string text;
+  TByteBuffer text;
   TDataEncoding encoding;  // with "-utf16": how the file was encoded
 };
 

@@ -21,7 +21,8 @@ std::vector<bool> ReplaceSequentialLiteral(std::string& text, const std::vector<
   return found;
 }
 
-std::vector<bool> ReplaceSequentialFast(std::string& text, const std::vector<TReplaceItem>& items) {
+std::vector<bool> ReplaceSequentialFast(std::string_view text, const std::vector<TReplaceItem>& items,
+                                        TByteParts& out) {
   std::vector<bool> found(items.size(), false);
   constexpr uint32_t kNone = 0xFFFFFFFFu;
   std::vector<TrackedText::Pattern> pats;
@@ -35,24 +36,30 @@ std::vector<bool> ReplaceSequentialFast(std::string& text, const std::vector<TRe
     itemPat[i] = it->second;
     ++pats[it->second].uses;
   }
-  if (pats.empty() || text.empty()) return found;  // nothing can be found: text unchanged
-  std::string out;
-  {
-    TrackedText live(text, pats);
-    for (size_t i = 0; i < items.size(); ++i) {
-      const uint32_t pid = itemPat[i];
-      if (pid == kNone) continue;
-      live.Use(pid);
-      uint64_t pos = 0;
-      if (live.First(pid, pos)) {
-        found[i] = true;
-        live.Replace(pos, std::min(items[i].keyLen, items[i].search.size()), items[i].replacement);
-      }
-      live.Forget(pid);
-    }
-    if (!live.Changed()) return found;
-    out = live.Text();
+  out.clear();
+  if (pats.empty() || text.empty()) {  // nothing can be found: text unchanged
+    if (!text.empty()) out.push_back(text);
+    return found;
   }
-  text.swap(out);
+  TrackedText live(text, pats);
+  for (size_t i = 0; i < items.size(); ++i) {
+    const uint32_t pid = itemPat[i];
+    if (pid == kNone) continue;
+    live.Use(pid);
+    uint64_t pos = 0;
+    if (live.First(pid, pos)) {
+      found[i] = true;
+      live.Replace(pos, std::min(items[i].keyLen, items[i].search.size()), items[i].replacement);
+    }
+    live.Forget(pid);
+  }
+  live.Parts(out);
+  return found;
+}
+
+std::vector<bool> ReplaceSequentialFast(std::string& text, const std::vector<TReplaceItem>& items) {
+  TByteParts parts;
+  std::vector<bool> found = ReplaceSequentialFast(std::string_view(text), items, parts);
+  text = JoinParts(parts);
   return found;
 }

@@ -4,7 +4,11 @@
 // of tens of megabytes and 10^5 lines.
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "common/byte_parts.h"
+
 struct TReplaceItem {
   std::string search;       // key followed by the right part
   size_t keyLen;            // the first keyLen bytes of an occurrence are the key (keyLen <= search.size())
@@ -12,5 +16,9 @@ struct TReplaceItem {
 };
 // For each item in order: find the first occurrence (leftmost, searching from the start) of `search` in the current text; an empty search is never found. If found at p, the keyLen bytes at p are replaced by `replacement` (the text grows or shrinks; the rest moves). Returns one found flag per item.
 std::vector<bool> ReplaceSequentialLiteral(std::string& text, const std::vector<TReplaceItem>& items);
-// Same result, byte for byte, in near-linear time.
+// Same result, byte for byte, in near-linear time, given as the parts of the
+// new text (views of `text` and of the replacements, which must outlive them).
+std::vector<bool> ReplaceSequentialFast(std::string_view text, const std::vector<TReplaceItem>& items,
+                                        TByteParts& out);
+// The same with the text changed in place.
 std::vector<bool> ReplaceSequentialFast(std::string& text, const std::vector<TReplaceItem>& items);

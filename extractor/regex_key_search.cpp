@@ -303,8 +303,8 @@ constexpr uint32_t kNone = 0xFFFFFFFFu;
 
 }  // namespace
 
-void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& items,
-                          const TRegexLineReport& report, TRegexKeyEdit edit) {
+void ReplaceRegexKeysFast(std::string_view text, const std::vector<TRegexKeyItem>& items,
+                          const TRegexLineReport& report, TRegexKeyEdit edit, TByteParts& out) {
   const bool every = edit == TRegexKeyEdit::kEveryKey;
   const size_t n = items.size();
   MatchEnv env;
@@ -394,5 +394,12 @@ void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& i
     if (kp != kNone) live.Forget(kp);
     report(i, found, warning);
   }
-  if (live.Changed()) text = live.Text();
+  live.Parts(out);
+}
+
+void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& items,
+                          const TRegexLineReport& report, TRegexKeyEdit edit) {
+  TByteParts parts;
+  ReplaceRegexKeysFast(std::string_view(text), items, report, edit, parts);
+  text = JoinParts(parts);
 }

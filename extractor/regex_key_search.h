@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "common/byte_parts.h"
+
 struct TRegexKeyItem {
   std::string key;            // raw key bytes, searched as a literal
   std::string rightPattern;   // the right pattern of the line's entry
@@ -34,6 +36,10 @@ void ReplaceRegexKeysLiteral(std::string& text, const std::vector<TRegexKeyItem>
                              const TRegexLineReport& report, TRegexKeyEdit edit = TRegexKeyEdit::kFirstPlace);
 void ReplaceRegexKeysFast(std::string& text, const std::vector<TRegexKeyItem>& items,
                           const TRegexLineReport& report, TRegexKeyEdit edit = TRegexKeyEdit::kFirstPlace);
+// The fast form giving the parts of the new text: views of `text` and of the
+// replacements, which must outlive them.
+void ReplaceRegexKeysFast(std::string_view text, const std::vector<TRegexKeyItem>& items,
+                          const TRegexLineReport& report, TRegexKeyEdit edit, TByteParts& out);
 
 // True when every match of (quoted key) + rightPattern, for any non-empty
 // key, is the key followed by a match of rightPattern on its own, anchored

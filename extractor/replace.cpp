@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <new>
 
@@ -58,8 +59,9 @@ class TReplacer {
   void PrintMessages(const TPrepared& line) {
     for (const auto& m : line.messages) reporter_.Line(m);
   }
+  using TSequentialEngine = std::vector<bool> (*)(std::string_view, const std::vector<TReplaceItem>&, TByteParts&);
   // Converts every line, then runs them all through one sequential engine.
-  void RunSequential(std::vector<bool> (*engine)(std::string&, const std::vector<TReplaceItem>&));
+  void RunSequential(TSequentialEngine engine);
   // "-rep_reg" without "-b" (or with "-d", which leaves the search start at
   // 1): converts every line, then searches and replaces them in order on the
   // tracked text.
@@ -76,8 +78,13 @@ class TReplacer {
   TReportState& report_;
   TReporter& reporter_;
   std::vector<std::string> translated_;
-  std::string out_;        // "-b": the data written so far
-  size_t current_ = 0;     // index of the line being handled
+  // The replaced data text, written from its parts: views of the data text
+  // and of the replacements, which the members below keep.
+  TByteParts out_;
+  std::vector<TReplaceItem> items_;
+  std::vector<TRegexKeyItem> regexItems_;
+  std::deque<std::string> streamed_;  // "-b": replacements of another length
+  size_t current_ = 0;                // index of the line being handled
   static const std::string kEmpty;
 };
 
@@ -124,14 +131,14 @@ void TReplacer::Miss(const std::string& key) {
   report_.not_found_text += key + "\r\n\r\n";
 }
 
-void TReplacer::RunSequential(std::vector<bool> (*engine)(std::string&, const std::vector<TReplaceItem>&)) {
+void TReplacer::RunSequential(TSequentialEngine engine) {
   // All lines are converted first, in line order, then searched and
   // replaced in one sequential pass (near-linear, the same bytes as a search
   // of each line from the start of the text as changed so far); the console
   // output keeps the order of a line-by-line run (conversion warnings, then
   // the miss report).
   const size_t n = ex_.lines.size();
-  std::vector<TReplaceItem> items;
+  std::vector<TReplaceItem>& items = items_;
   std::vector<std::vector<std::string>> messages;
   items.reserve(n);
   messages.reserve(n);
@@ -155,15 +162,15 @@ void TReplacer::RunSequential(std::vector<bool> (*engine)(std::string&, const st
   } catch (...) {
     // Lines before the failing one are handled as a line-by-line run would
     // have handled them before it failed.
-    report(engine(data_.text, items));
+    report(engine(data_.text.View(), items, out_));
     throw;
   }
-  report(engine(data_.text, items));
+  report(engine(data_.text.View(), items, out_));
 }
 
 void TReplacer::RunRegexKeys() {
   const size_t n = ex_.lines.size();
-  std::vector<TRegexKeyItem> items;
+  std::vector<TRegexKeyItem>& items = regexItems_;
   std::vector<std::vector<std::string>> messages;
   items.reserve(n);
   messages.reserve(n);
@@ -176,8 +183,8 @@ void TReplacer::RunRegexKeys() {
   };
   auto run = [&] {
     try {
-      ReplaceRegexKeysFast(data_.text, items, report,
-                           p_.d ? TRegexKeyEdit::kEveryKey : TRegexKeyEdit::kFirstPlace);
+      ReplaceRegexKeysFast(data_.text.View(), items, report,
+                           p_.d ? TRegexKeyEdit::kEveryKey : TRegexKeyEdit::kFirstPlace, out_);
     } catch (...) {
       // The failing line's conversion messages come before its error, as in
       // a line-by-line run.
@@ -203,7 +210,10 @@ void TReplacer::RunStreamed() {
   const size_t n = ex_.lines.size();
   size_t searchStart = 1;  // next search from here
   size_t cursor = 1;       // first byte not yet written
-  std::string& text = data_.text;
+  // Replacements of the same length are copied over the data text, as they
+  // never change what a later search (onward from the end of the place)
+  // sees; the others are written as parts between the data text's.
+  const std::string_view text = data_.text.View();
   for (current_ = 0; current_ < n; ++current_) {
     TPrepared line = Prepare(current_);
     PrintMessages(line);
@@ -224,37 +234,37 @@ void TReplacer::RunStreamed() {
       continue;
     }
     if (line.key.size() == line.replacement.size()) {
-      if (!line.key.empty()) std::memcpy(&text[pos - 1], line.replacement.data(), line.replacement.size());
+      if (!line.key.empty()) std::memcpy(data_.text.data() + pos - 1, line.replacement.data(), line.replacement.size());
     } else {
-      out_.append(text, cursor - 1, pos - cursor);
-      out_ += line.replacement;
+      out_.push_back(text.substr(cursor - 1, pos - cursor));
+      streamed_.push_back(std::move(line.replacement));
+      out_.push_back(streamed_.back());
       cursor = pos + line.key.size();
     }
     searchStart = pos + line.key.size();
   }
-  if (cursor - 1 < text.size()) out_.append(text, cursor - 1, std::string::npos);
+  if (cursor - 1 < text.size()) out_.push_back(text.substr(cursor - 1));
 }
 
 void TReplacer::WriteResult() {
   std::string encoded;
-  const std::string* bytes = &out_;
   if (p_.utf16) {
-    if (!EncodeDataFile(out_, data_.encoding, encoded)) {
+    if (!EncodeDataFile(JoinParts(out_), data_.encoding, encoded)) {
       throw EInOutError("Cannot save \"" + p_.file_data +
                         "\" as UTF-16: the replaced text is not valid UTF-8. The data file is unchanged");
     }
-    bytes = &encoded;
+    out_ = TByteParts{encoded};
   }
-  // The result goes to the temporary file first, so that it survives a
-  // failure of the final write.
+  // The result is written whole to the temporary file, which then takes
+  // the data file's place (and its permissions); when that move fails, the
+  // result stays in the temporary file.
   const std::string temp = p_.file_data + ".temp";
-  WriteWholeFile(temp, *bytes);
-  try {
-    WriteWholeFile(p_.file_data, *bytes);
-  } catch (const EError& e) {
-    throw EFCreateError(std::string(e.what()) + " The replaced data is kept in \"" + temp + "\"");
+  WriteWholeFile(temp, out_);
+  const std::string err = MoveFileOver(temp, p_.file_data);
+  if (!err.empty()) {
+    throw EFCreateError("Cannot create file \"" + p_.file_data + "\". " + err + " The replaced data is kept in \"" +
+                        temp + "\"");
   }
-  DeleteFileIfExists(temp);
 }
 
 void TReplacer::Run() {
@@ -273,14 +283,11 @@ void TReplacer::Run() {
     if (translated_.size() != ex_.lines.size()) throw ERunError("ERROR: Count lines not aligment.");
     if (!p_.rep_reg && !p_.b && !p_.d) {
       RunSequential(&ReplaceSequentialFast);
-      out_.swap(data_.text);
     } else if (!p_.rep_reg && p_.d) {
       // "-d" leaves search start and write cursor at 1, so "-b" adds nothing.
       RunSequential(&ReplaceAllKeysFast);
-      out_.swap(data_.text);
     } else if (p_.rep_reg && (p_.d || !p_.b)) {
       RunRegexKeys();
-      out_.swap(data_.text);
     } else {
       RunStreamed();
     }

@@ -48,7 +48,8 @@ class PatternSet {
 
 }  // namespace
 
-std::vector<bool> ReplaceAllKeysFast(std::string& text, const std::vector<TReplaceItem>& items) {
+std::vector<bool> ReplaceAllKeysFast(std::string_view text, const std::vector<TReplaceItem>& items,
+                                     TByteParts& out) {
   std::vector<bool> found(items.size(), false);
   const size_t n = items.size();
   std::vector<uint32_t> searchPat(n, kNone), keyPat(n, kNone);
@@ -62,8 +63,11 @@ std::vector<bool> ReplaceAllKeysFast(std::string& text, const std::vector<TRepla
     std::string_view key = std::string_view(item.search).substr(0, std::min(item.keyLen, item.search.size()));
     if (!key.empty() && key != item.replacement) keyPat[i] = set.Add(key, true);
   }
-  if (set.Patterns().empty() || text.empty()) return found;  // nothing can be found: text unchanged
-  std::string out;
+  out.clear();
+  if (set.Patterns().empty() || text.empty()) {  // nothing can be found: text unchanged
+    if (!text.empty()) out.push_back(text);
+    return found;
+  }
   {
     TrackedText live(text, set.Patterns());
     for (size_t i = 0; i < n; ++i) {
@@ -79,9 +83,14 @@ std::vector<bool> ReplaceAllKeysFast(std::string& text, const std::vector<TRepla
       live.Forget(sp);
       if (kp != kNone) live.Forget(kp);
     }
-    if (!live.Changed()) return found;
-    out = live.Text();
+    live.Parts(out);
   }
-  text.swap(out);
+  return found;
+}
+
+std::vector<bool> ReplaceAllKeysFast(std::string& text, const std::vector<TReplaceItem>& items) {
+  TByteParts parts;
+  std::vector<bool> found = ReplaceAllKeysFast(std::string_view(text), items, parts);
+  text = JoinParts(parts);
   return found;
 }

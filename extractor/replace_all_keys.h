@@ -13,4 +13,8 @@
 // bytes the key. Returns one found flag per item (an empty search is never
 // found).
 std::vector<bool> ReplaceAllKeysLiteral(std::string& text, const std::vector<TReplaceItem>& items);
+// The near-linear form gives the parts of the new text (views of `text` and
+// of the replacements, which must outlive them), or changes it in place.
+std::vector<bool> ReplaceAllKeysFast(std::string_view text, const std::vector<TReplaceItem>& items,
+                                     TByteParts& out);
 std::vector<bool> ReplaceAllKeysFast(std::string& text, const std::vector<TReplaceItem>& items);

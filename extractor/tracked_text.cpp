@@ -98,7 +98,7 @@ inline void ForEachActive(const AhoCorasick& ac, std::vector<uint32_t>& up, uint
 }  // namespace
 
 struct TrackedText::Impl {
-  Impl(const std::string& text, const std::vector<Pattern>& patterns)
+  Impl(std::string_view text, const std::vector<Pattern>& patterns)
       : text_(text), dirtyByte_(text.size() + 1), dirtyGap_(text.size() + 2), pieces_(sources_) {
     pats_.reserve(patterns.size());
     for (const Pattern& p : patterns) {
@@ -479,7 +479,7 @@ struct TrackedText::Impl {
   }
 
   std::string Text() const {
-    if (!changed_) return text_;
+    if (!changed_) return std::string(text_);
     std::string out;
     out.reserve(pieces_.Total());
     pieces_.ForEachLive([&](const char* d, uint64_t n) { out.append(d, n); });
@@ -501,7 +501,7 @@ struct TrackedText::Impl {
     uint64_t off;
   };
 
-  const std::string& text_;
+  const std::string_view text_;
   std::vector<std::string_view> pats_;
   std::vector<uint32_t> remaining_;
   std::vector<size_t> lenValue_;
@@ -525,7 +525,7 @@ struct TrackedText::Impl {
   bool changed_ = false;
 };
 
-TrackedText::TrackedText(const std::string& text, const std::vector<Pattern>& patterns)
+TrackedText::TrackedText(std::string_view text, const std::vector<Pattern>& patterns)
     : impl_(std::make_unique<Impl>(text, patterns)) {}
 TrackedText::~TrackedText() = default;
 void TrackedText::Use(uint32_t k) { impl_->Use(k); }
@@ -551,3 +551,11 @@ uint64_t TrackedText::Size() const { return impl_->Size(); }
 void TrackedText::AppendRange(uint64_t pos, uint64_t n, std::string& out) const { impl_->AppendRange(pos, n, out); }
 bool TrackedText::Changed() const { return impl_->changed_; }
 std::string TrackedText::Text() const { return impl_->Text(); }
+void TrackedText::Parts(TByteParts& out) const {
+  out.clear();
+  if (!impl_->changed_) {
+    if (!impl_->text_.empty()) out.push_back(impl_->text_);
+    return;
+  }
+  impl_->pieces_.ForEachLive([&](const char* d, uint64_t n) { out.emplace_back(d, n); });
+}

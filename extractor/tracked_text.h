@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/byte_parts.h"
+
 class TrackedText {
  public:
   struct Pattern {
@@ -24,7 +26,7 @@ class TrackedText {
 
   // The text and the pattern bytes are viewed, not copied: they must outlive
   // the object, as must the bytes given to Replace().
-  TrackedText(const std::string& text, const std::vector<Pattern>& patterns);
+  TrackedText(std::string_view text, const std::vector<Pattern>& patterns);
   ~TrackedText();
   TrackedText(const TrackedText&) = delete;
   TrackedText& operator=(const TrackedText&) = delete;
@@ -61,6 +63,9 @@ class TrackedText {
   bool Changed() const;
   // The current text.
   std::string Text() const;
+  // The current text as its parts in order: views of the text given to the
+  // constructor and of the bytes given to Replace().
+  void Parts(TByteParts& out) const;
 
  private:
   using VisitFn = bool (*)(void*, uint64_t);

@@ -182,7 +182,7 @@ void WritePoFile(const std::string& path, TPoCatalog catalog, const std::string&
   catalog = TPoCatalog();
 
   const std::string tmp = CreateTempFile("velloran-po");
-  std::string data;
+  TByteBuffer data;
   {
     TMessageScope scope;
     const bool ok = GuardedWrite(file.get(), tmp.c_str());

@@ -42,7 +42,7 @@ static mode_t CurrentUmask() {
   return mask;
 }
 
-void WriteWholeFile(const std::string& path, std::string_view data) {
+void WriteWholeFile(const std::string& path, const TByteParts& parts) {
   std::string target = FollowLinks(path);
   struct stat st;
   bool exists = ::stat(target.c_str(), &st) == 0;
@@ -51,7 +51,7 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
     // Devices and pipes are written in place.
     int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) throw CreateError(path, errno);
-    if (int e = WriteAllAndClose(fd, data)) throw CreateError(path, e);
+    if (int e = WriteAllAndClose(fd, parts)) throw CreateError(path, e);
     return;
   }
   std::string dir = ExtractFileDir(target);
@@ -63,7 +63,7 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
   if (fd < 0) throw CreateError(path, errno);
   std::string tmp = buf.data();
   mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
-  bool ok = WriteAll(fd, data);
+  bool ok = WriteAll(fd, parts);
   int e = errno;
   if (ok && ::fchmod(fd, mode) != 0) {
     // Keeping the mode is best effort (a file system may refuse it).
@@ -96,8 +96,11 @@ std::string MoveFileOver(const std::string& src, const std::string& dst) {
   struct stat st;
   bool exists = ::stat(target.c_str(), &st) == 0;
   if (exists && S_ISREG(st.st_mode)) {
-    // The moved file takes the permissions of the file it replaces.
+    // The moved file takes the permissions and, where allowed, the owner of
+    // the file it replaces.
     if (::chmod(src.c_str(), st.st_mode & 07777) != 0) {
+    }
+    if (::chown(src.c_str(), st.st_uid, st.st_gid) != 0) {
     }
   }
   if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {

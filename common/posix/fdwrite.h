@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "common/byte_parts.h"
+
 // Writes everything, retrying after interruptions; false on failure (errno set).
 inline bool WriteAll(int fd, std::string_view data) {
   size_t done = 0;
@@ -19,10 +21,16 @@ inline bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+inline bool WriteAll(int fd, const TByteParts& parts) {
+  return WritePartsInChunks(parts, [fd](std::string_view bytes) { return WriteAll(fd, bytes); });
+}
+
 // Writes everything and closes the descriptor; returns 0 or the errno of
 // the first failure.
-inline int WriteAllAndClose(int fd, std::string_view data) {
-  int e = WriteAll(fd, data) ? 0 : errno;
+inline int WriteAllAndClose(int fd, const TByteParts& parts) {
+  int e = WriteAll(fd, parts) ? 0 : errno;
   if (::close(fd) != 0 && e == 0) e = errno;
   return e;
 }
+
+inline int WriteAllAndClose(int fd, std::string_view data) { return WriteAllAndClose(fd, TByteParts{data}); }

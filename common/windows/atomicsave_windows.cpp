@@ -41,7 +41,7 @@ DWORD PutInPlace(const std::wstring& src, const std::wstring& dst) {
 
 }  // namespace
 
-void WriteWholeFile(const std::string& path, std::string_view data) {
+void WriteWholeFile(const std::string& path, const TByteParts& parts) {
   std::wstring target = WidePath(path);
   DWORD attrs = ::GetFileAttributesW(target.c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
@@ -50,7 +50,7 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
     WriteAllAndClose(path,
                      ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_EXISTING, 0, nullptr),
-                     data);
+                     parts);
     return;
   }
   std::string full = ExpandPath(path);
@@ -67,7 +67,7 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
   }
   if (raw == INVALID_HANDLE_VALUE) throw CreateError(path, static_cast<int>(e));
   HandleCloser h(raw);
-  e = WriteAllToHandle(h.get(), data);
+  e = WriteAllToHandle(h.get(), parts);
   if (e == 0 && !::FlushFileBuffers(h.get())) e = ::GetLastError();
   DWORD ce = h.Close();
   if (e == 0) e = ce;

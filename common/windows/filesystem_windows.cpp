@@ -73,7 +73,7 @@ void ForceDir(const std::string& dir) {
 // device), far above any text or data file the programs work on.
 static constexpr size_t kMaxStreamInput = size_t{1} << 30;
 
-std::string ReadWholeFile(const std::string& path) {
+TByteBuffer ReadWholeFile(const std::string& path) {
   HandleCloser h(::CreateFileW(WidePath(path).c_str(), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -82,27 +82,24 @@ std::string ReadWholeFile(const std::string& path) {
     throw OpenError(path, static_cast<int>(e));
   }
   bool disk = ::GetFileType(h.get()) == FILE_TYPE_DISK;
-  std::string data;
+  TByteBuffer data;
+  // A disk file is read into a block of its size (one byte more, so that
+  // the read that sees its end needs no second block); a pipe or device in
+  // blocks of 64 KiB.
   LARGE_INTEGER size;
-  if (disk && ::GetFileSizeEx(h.get(), &size) && size.QuadPart > 0) data.reserve(static_cast<size_t>(size.QuadPart));
-  char buf[1 << 16];
+  size_t step = size_t{1} << 16;
+  if (disk && ::GetFileSizeEx(h.get(), &size) && size.QuadPart > 0) step = static_cast<size_t>(size.QuadPart) + 1;
   for (;;) {
-    char* dst = buf;
-    DWORD room = sizeof buf;
-    size_t old = data.size();
-    if (disk && data.capacity() > old) {
-      // Read straight into the reserved space.
-      data.resize(data.capacity());
-      dst = &data[old];
-      room = static_cast<DWORD>(std::min<size_t>(data.size() - old, DWORD{1} << 30));
-    }
+    char* room = data.Room(step);
+    DWORD want = static_cast<DWORD>(std::min<size_t>(step, DWORD{1} << 30));
     DWORD got = 0;
-    BOOL ok = ::ReadFile(h.get(), dst, room, &got, nullptr);
+    BOOL ok = ::ReadFile(h.get(), room, want, &got, nullptr);
     DWORD e = ok ? 0 : ::GetLastError();
-    if (dst != buf) data.resize(old + got);
     if (!ok && e != ERROR_BROKEN_PIPE && e != ERROR_HANDLE_EOF) throw OpenError(path, static_cast<int>(e));
     if (got == 0) break;
-    if (dst == buf) data.append(buf, got);
+    data.Grow(got);
+    // The rest of the block first; a new block only when it is full.
+    step = step > got ? step - got : size_t{1} << 16;
     // A device that never ends: stop with a clear error instead of filling
     // the memory.
     if (!disk && data.size() > kMaxStreamInput) throw OpenError(path, ERROR_FILE_TOO_LARGE);
@@ -114,7 +111,7 @@ void AppendToFile(const std::string& path, std::string_view data) {
   WriteAllAndClose(path,
                    ::CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
-                   data);
+                   TByteParts{data});
 }
 
 bool DeleteFileIfExists(const std::string& path) { return ::DeleteFileW(WidePath(path).c_str()) != 0; }

@@ -47,13 +47,13 @@ std::string Narrow(std::wstring_view w) {
   return s;
 }
 
-void WriteAllAndClose(const std::string& path, HANDLE raw, std::string_view data) {
+void WriteAllAndClose(const std::string& path, HANDLE raw, const TByteParts& parts) {
   if (raw == INVALID_HANDLE_VALUE) {
     DWORD e = ::GetLastError();
     throw CreateError(path, static_cast<int>(e));
   }
   HandleCloser h(raw);
-  DWORD e = WriteAllToHandle(h.get(), data);
+  DWORD e = WriteAllToHandle(h.get(), parts);
   DWORD ce = h.Close();
   if (e == 0) e = ce;
   if (e != 0) throw CreateError(path, static_cast<int>(e));
@@ -69,4 +69,13 @@ DWORD WriteAllToHandle(HANDLE h, std::string_view data) {
     done += written;
   }
   return 0;
+}
+
+DWORD WriteAllToHandle(HANDLE h, const TByteParts& parts) {
+  DWORD e = 0;
+  WritePartsInChunks(parts, [&](std::string_view bytes) {
+    e = WriteAllToHandle(h, bytes);
+    return e == 0;
+  });
+  return e;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/byte_parts.h"
+
 // UTF-16 form of a path or text: UTF-8 when valid, else the ANSI code page.
 std::wstring Widen(std::string_view s);
 // UTF-8 form of UTF-16 text from the system.
@@ -38,7 +40,8 @@ class HandleCloser {
 
 // Writes everything to a handle; returns 0 or the error code.
 DWORD WriteAllToHandle(HANDLE h, std::string_view data);
+DWORD WriteAllToHandle(HANDLE h, const TByteParts& parts);
 // Takes a handle just opened for path (INVALID_HANDLE_VALUE when the open
 // failed), writes everything and closes it; raises EFCreateError with the
 // first failure.
-void WriteAllAndClose(const std::string& path, HANDLE h, std::string_view data);
+void WriteAllAndClose(const std::string& path, HANDLE h, const TByteParts& parts);

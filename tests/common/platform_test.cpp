@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 #include "common/errors.h"
 #include "common/classic_string.h"
@@ -103,6 +106,48 @@ TEST(WholeFiles, FailureLeavesTargetAndRaisesCreateError) {
     EXPECT_EQ(ReadBytes(d.File("ro/keep.txt")), "keep");
   }
 }
+
+// Sizes around the one from which files are mapped instead of read; a
+// mapped buffer that is appended to moves into a block of its own, and the
+// bytes written into it never reach the file.
+TEST(WholeFiles, ReadGivesTheBytesAtEverySize) {
+  TempDir d;
+  for (size_t size : {size_t{0}, size_t{1}, (size_t{1} << 20) - 1, size_t{1} << 20, (size_t{3} << 20) + 5}) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+    const std::string f = d.File("in" + std::to_string(size));
+    WriteBytes(f, bytes);
+    TByteBuffer read = ReadWholeFile(f);
+    ASSERT_TRUE(read.View() == bytes) << size;
+    if (size == 0) continue;
+    read.data()[0] = static_cast<char>(read.data()[0] + 1);
+    read.Append("\r\n");
+    TByteBuffer moved = std::move(read);
+    EXPECT_EQ(moved.size(), size + 2);
+    EXPECT_EQ(moved.View().substr(1, size - 1), std::string_view(bytes).substr(1)) << size;
+    EXPECT_EQ(moved.View().substr(size), "\r\n");
+    EXPECT_EQ(ReadBytes(f), bytes) << size;
+  }
+}
+
+#if !defined(_WIN32)
+// A mapped input that another program shortens ends the run with a message
+// and status 1, not with a crash.
+TEST(WholeFilesDeathTest, ShortenedMappedInputStopsTheRun) {
+  TempDir d;
+  const std::string f = d.File("big.bin");
+  WriteBytes(f, std::string(size_t{4} << 20, 'x'));
+  EXPECT_EXIT(
+      {
+        TByteBuffer read = ReadWholeFile(f);
+        if (::truncate(f.c_str(), 0) != 0) std::_Exit(3);
+        volatile char last = read.data()[read.size() - 1];
+        (void)last;
+        std::_Exit(2);
+      },
+      ::testing::ExitedWithCode(1), "an input file became shorter while it was being read");
+}
+#endif
 
 TEST(Folders, ForceDirCreatesParents) {
   TempDir d;

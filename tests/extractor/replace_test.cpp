@@ -56,7 +56,7 @@ TEST(ReplaceItems, FirstMissPausesOnceBeforeTheRunGoesOn) {
   ex.raw_lines = ex.lines;
   ex.items.resize(3);
   TDataText data;
-  data.text = "abc";
+  data.text = TByteBuffer("abc");
   TReportState report;
   TRecordingReporter reporter;
   ReplaceItems(p, scripts, ex, data, report, reporter);
