@@ -2,6 +2,7 @@
 
 #include <gettext-po.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdlib>
@@ -158,47 +159,85 @@ TPoCatalog ReadPoFile(const std::string& path) {
   return catalog;
 }
 
-void WritePoFile(const std::string& path, TPoCatalog catalog, const std::string& referenceFile) {
+namespace {
+
+// Writes the header and the entries [begin, end) as one PO file through the
+// library and gives its bytes. Each entry's texts are released once the
+// library holds its copy.
+TByteBuffer WritePoPiece(const std::string& path, const std::string& header, TPoEntry* begin, TPoEntry* end,
+                         const std::string& referenceFile) {
   TPoFilePtr file(po_file_create());
   po_message_iterator_t it = po_message_iterator(file.get(), nullptr);
-  if (!catalog.Header.empty()) {
+  if (!header.empty()) {
     po_message_t h = po_message_create();
     po_message_set_msgid(h, "");
-    po_message_set_msgstr(h, catalog.Header.c_str());
+    po_message_set_msgstr(h, header.c_str());
     po_message_insert(it, h);
   }
-  for (TPoEntry& e : catalog.Entries) {
+  for (TPoEntry* e = begin; e != end; ++e) {
     po_message_t m = po_message_create();
-    if (e.HasContext) po_message_set_msgctxt(m, e.Context.c_str());
-    po_message_set_msgid(m, e.Id.c_str());
-    po_message_set_msgstr(m, e.Str.c_str());
-    if (e.Fuzzy) po_message_set_fuzzy(m, 1);
-    if (e.Obsolete) po_message_set_obsolete(m, 1);
-    if (e.Line > 0) po_message_add_filepos(m, referenceFile.c_str(), static_cast<size_t>(e.Line));
+    if (e->HasContext) po_message_set_msgctxt(m, e->Context.c_str());
+    po_message_set_msgid(m, e->Id.c_str());
+    po_message_set_msgstr(m, e->Str.c_str());
+    if (e->Fuzzy) po_message_set_fuzzy(m, 1);
+    if (e->Obsolete) po_message_set_obsolete(m, 1);
+    if (e->Line > 0) po_message_add_filepos(m, referenceFile.c_str(), static_cast<size_t>(e->Line));
     po_message_insert(it, m);
-    e = TPoEntry();
+    *e = TPoEntry();
   }
   po_message_iterator_free(it);
-  catalog = TPoCatalog();
 
   const std::string tmp = CreateTempFile("velloran-po");
   TByteBuffer data;
-  {
-    TMessageScope scope;
-    const bool ok = GuardedWrite(file.get(), tmp.c_str());
-    file.reset();  // the messages are on disk now
-    if (ok && scope.Empty()) {
-      try {
-        data = ReadWholeFile(tmp);
-      } catch (...) {
-        DeleteFileIfExists(tmp);
-        throw;
+  TMessageScope scope;
+  const bool ok = GuardedWrite(file.get(), tmp.c_str());
+  file.reset();  // the messages are on disk now
+  if (ok && scope.Empty()) {
+    try {
+      data = ReadWholeFile(tmp);
+    } catch (...) {
+      DeleteFileIfExists(tmp);
+      throw;
+    }
+  }
+  DeleteFileIfExists(tmp);
+  if (!ok || !scope.Empty()) throw scope.Error("Cannot write the PO file: " + path);
+  return data;
+}
+
+}  // namespace
+
+void WritePoFile(const std::string& path, TPoCatalog catalog, const std::string& referenceFile,
+                 size_t entriesPerPiece) {
+  // The library writes obsolete entries after all others: a catalog that
+  // has any is written in one piece, so that their place stays the same.
+  std::vector<TPoEntry>& entries = catalog.Entries;
+  for (const TPoEntry& e : entries)
+    if (e.Obsolete) entriesPerPiece = entries.size();
+  entriesPerPiece = std::max<size_t>(entriesPerPiece, 1);
+  std::vector<TByteBuffer> pieces;
+  TByteParts parts;
+  size_t at = 0;
+  do {
+    const size_t end = std::min(entries.size(), at + entriesPerPiece);
+    pieces.push_back(WritePoPiece(path, catalog.Header, entries.data() + at, entries.data() + end, referenceFile));
+    std::string_view bytes = pieces.back().View();
+    if (at > 0) {
+      if (catalog.Header.empty()) {
+        // Entries are separated by a blank line.
+        if (!bytes.empty()) parts.push_back("\n");
+      } else {
+        // A later piece repeats the header entry, which ends at the first
+        // blank line; the line break after it separates the pieces.
+        const size_t blank = bytes.find("\n\n");
+        bytes = blank == std::string_view::npos ? std::string_view() : bytes.substr(blank + 1);
       }
     }
-    DeleteFileIfExists(tmp);
-    if (!ok || !scope.Empty()) throw scope.Error("Cannot write the PO file: " + path);
-  }
-  WriteWholeFile(path, data);
+    parts.push_back(bytes);
+    at = end;
+  } while (at < entries.size());
+  catalog = TPoCatalog();
+  WriteWholeFile(path, parts);
 }
 
 std::string PoHeaderCharset(const std::string& header) {

@@ -2,6 +2,7 @@
 // owns the file format: quoting and escapes, strings wrapped over several
 // lines, flags such as "fuzzy", obsolete entries ("#~") and references.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,18 @@ struct TPoCatalog {
 // EPoError when it is not a valid PO file.
 TPoCatalog ReadPoFile(const std::string& path);
 
-// Writes the catalog as a PO file; the references name referenceFile. The
-// library writes to a temporary file, which is then saved whole over path
-// by WriteWholeFile. Raises EPoError or EFCreateError. The catalog is taken
-// over: each entry's texts are released once the library holds its copy,
-// so that a large file is not held twice.
-void WritePoFile(const std::string& path, TPoCatalog catalog, const std::string& referenceFile);
+// Entries written through the library at a time (see WritePoFile).
+inline constexpr size_t kPoEntriesPerPiece = 20000;
+
+// Writes the catalog as a PO file; the references name referenceFile.
+// Raises EPoError or EFCreateError. The library keeps its own copy of every
+// message of a file until the file is written, so a large catalog goes
+// through it in pieces of entriesPerPiece entries, each written to a
+// temporary file; the pieces are joined (the header once) and saved whole
+// over path by WriteWholeFile. The catalog is taken over: each entry's texts
+// are released once the library holds its copy.
+void WritePoFile(const std::string& path, TPoCatalog catalog, const std::string& referenceFile,
+                 size_t entriesPerPiece = kPoEntriesPerPiece);
 
 // The charset named in the header's Content-Type field, "" when there is none.
 std::string PoHeaderCharset(const std::string& header);

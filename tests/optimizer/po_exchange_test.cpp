@@ -11,6 +11,7 @@
 
 #include "common/platform.h"
 #include "optimizer/po_exchange.h"
+#include "optimizer/po_file.h"
 #include "tests/support/testutil.h"
 #include "tests/support/velloran_folder.h"
 
@@ -92,6 +93,48 @@ const Lines kAwkward = {
     "strings, with %s and {0} and <b>tags</b> in it.",
     "Gold",
 };
+
+// A large catalog goes through the library in pieces: the joined pieces
+// must be the bytes of the catalog written at once, with and without a
+// header, with entries that wrap, carry contexts, flags and references, and
+// with an obsolete entry (which the library moves to the end).
+TEST(PoPieces, PiecesJoinToTheWholeFile) {
+  TempDir dir;
+  std::mt19937 rng(11);
+  bool header = true;
+  auto text = [&](size_t n) {
+    // Without a header the library takes the texts as ASCII.
+    static const std::vector<std::string> words = {"sword", "a\"b", "tab\t", "line\n", "  ", "gold", "\\x",
+                                                   "\xD0\xBC\xD0\xB5\xD1\x87"};
+    std::string t;
+    while (t.size() < n) t += words[rng() % (words.size() - (header ? 0 : 1))] + (rng() % 3 ? " " : "");
+    return t;
+  };
+  for (const bool withHeader : {true, false}) {
+    header = withHeader;
+    for (const bool obsolete : {false, true}) {
+      TPoCatalog catalog;
+      if (header) catalog.Header = "Content-Type: text/plain; charset=UTF-8\nX-Note: pieces\n";
+      for (int i = 0; i < 40; ++i) {
+        TPoEntry e;
+        e.HasContext = rng() % 4 == 0;
+        e.Context = e.HasContext ? text(rng() % 6) : "";
+        e.Id = text(1 + rng() % 120) + std::to_string(i);
+        e.Str = rng() % 5 ? text(rng() % 140) : "";
+        e.Fuzzy = rng() % 6 == 0;
+        e.Obsolete = obsolete && i == 7;
+        e.Line = static_cast<int>(rng() % 3) * (i + 1);
+        catalog.Entries.push_back(e);
+      }
+      WritePoFile(dir.File("whole.po"), catalog, "src.txt", catalog.Entries.size());
+      const std::string whole = ReadBytes(dir.File("whole.po"));
+      for (size_t per : {1, 3, 39}) {
+        WritePoFile(dir.File("pieces.po"), catalog, "src.txt", per);
+        EXPECT_EQ(ReadBytes(dir.File("pieces.po")), whole) << header << obsolete << per;
+      }
+    }
+  }
+}
 
 TEST_F(PoExchange, AwkwardLinesComeBackByteForByte) {
   std::string msgfmt = FindOnPath("msgfmt");
