@@ -74,7 +74,6 @@ void GramAnchors::Build(const std::vector<std::string_view>& pats, const std::ve
       groups_.push_back(Group{shift, begin, static_cast<uint32_t>(members_.size())});
     }
     groupEnd_[i] = static_cast<uint32_t>(groups_.size());
-    size_t f = Hash(gram, kFilterBits);
-    bits_[f >> 6] |= uint64_t{1} << (f & 63);
+    bits_[FilterWord(gram)] |= FilterMask(gram);
   }
 }

@@ -14,9 +14,11 @@
 // offset j may start at x - j. Strings that share anchor and offset form a
 // group kept in sorted order, with for each the longest other member that is
 // a prefix of it, so that a group of many strings (say with a common markup
-// prefix) is checked by a binary search rather than one by one. A bit table
-// over a hash of the kQ bytes rejects most positions with one look-up in a
-// small table.
+// prefix) is checked by a binary search rather than one by one. A filter
+// of two bits per anchor, both in one 64-bit word of a small table, rejects
+// all but about one in a hundred positions that hold no anchor with one
+// look-up (one bit per anchor let one in twenty through to the hash table,
+// a cache miss each).
 class GramAnchors {
  public:
   static constexpr size_t kQ = 8;
@@ -35,8 +37,8 @@ class GramAnchors {
   template <class Active, class F>
   void MatchAt(const char* data, size_t avail, size_t x, Active active, F f) const {
     const uint64_t gram = Load8(data + x);
-    const size_t h = Hash(gram, kFilterBits);
-    if ((bits_[h >> 6] >> (h & 63) & 1) == 0) return;
+    const uint64_t fm = FilterMask(gram);
+    if ((bits_[FilterWord(gram)] & fm) != fm) return;
     const size_t mask = keys_.size() - 1;
     for (size_t i = Hash(gram, slotBits_); groupBegin_[i] != kNone; i = (i + 1) & mask) {
       if (keys_[i] != gram) continue;
@@ -76,6 +78,15 @@ class GramAnchors {
     return v;
   }
   static size_t Hash(uint64_t g, unsigned bits) { return static_cast<size_t>((g * 0x9E3779B97F4A7C15ull) >> (64 - bits)); }
+  // The filter word of a gram and its two bits there, from the high bits of
+  // a second multiplicative hash.
+  static constexpr unsigned kWordBits = kFilterBits - 6;
+  static uint64_t FilterHash(uint64_t g) { return g * 0xD6E8FEB86659FD93ull; }
+  static size_t FilterWord(uint64_t g) { return static_cast<size_t>(FilterHash(g) >> (64 - kWordBits)); }
+  static uint64_t FilterMask(uint64_t g) {
+    const uint64_t h = FilterHash(g);
+    return (uint64_t{1} << ((h >> (58 - kWordBits)) & 63)) | (uint64_t{1} << ((h >> (52 - kWordBits)) & 63));
+  }
   static bool IsPrefix(std::string_view a, std::string_view b) { return a.size() <= b.size() && b.compare(0, a.size(), a) == 0; }
 
   // First kQ bytes as a number that orders like the bytes.

@@ -40,7 +40,18 @@ void PieceTable::AssignLabel(uint32_t after, uint32_t n) {
   uint64_t b = s == 0 ? kLabelEnd : nodes_[s].label;
   nodes_[n].label = a;
   if (b - a >= 2) {
-    nodes_[n].label = a + (b - a) / 2;
+    // A piece next to either end of the label range takes a fixed step
+    // from its neighbour rather than the middle: edits that move along the
+    // text keep cutting the last piece, and halving that gap every time
+    // would use it up after 62 cuts and spread labels again and again.
+    uint64_t gap = (b - a) / 2;
+    if (gap > kEndStep && s == 0) {
+      nodes_[n].label = a + kEndStep;
+    } else if (gap > kEndStep && after == 0) {
+      nodes_[n].label = b - kEndStep;
+    } else {
+      nodes_[n].label = a + gap;
+    }
     return;
   }
   // The smallest aligned label range around n whose piece count is below

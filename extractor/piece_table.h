@@ -38,6 +38,8 @@ class PieceTable {
 
   // The whole original text of len bytes as the only piece.
   void Init(uint64_t len);
+  // Room for n pieces without moving the table.
+  void Reserve(size_t n) { nodes_.reserve(n + 1); }
 
   uint64_t Total() const { return nodes_[root_].sum; }
   bool Alive(uint32_t x) const { return nodes_[x].alive; }
@@ -158,6 +160,9 @@ class PieceTable {
   };
 
   static constexpr uint64_t kLabelEnd = uint64_t{1} << 62;
+  // Step from the neighbour of a piece that becomes the first or the last:
+  // room for 2^29 such pieces at each end, and 32 halvings between two.
+  static constexpr uint64_t kEndStep = uint64_t{1} << 32;
 
   // The neighbour of x on the side `toward` (Node::r: the next piece).
   template <uint32_t Node::*toward, uint32_t Node::*away>

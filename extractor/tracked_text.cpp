@@ -140,6 +140,10 @@ struct TrackedText::Impl {
     grams_.Build(pats_);
     FirstPass();
     upWin_ = ac_.DictLinks();
+    // An edit adds at most three pieces: the two cuts and its bytes.
+    uint64_t uses = 0;
+    for (uint32_t r : remaining_) uses += r;
+    pieces_.Reserve(static_cast<size_t>(std::min<uint64_t>(3 * uses + 2, uint64_t{1} << 26)));
     pieces_.Init(text_.size());
   }
 
