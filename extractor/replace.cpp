@@ -6,6 +6,7 @@
 #include <functional>
 #include <new>
 
+#include "common/find_bytes.h"
 #include "common/line_file.h"
 #include "common/platform.h"
 #include "common/classic_string.h"
@@ -19,14 +20,8 @@
 size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
   if (needle.empty() || from < 1 || from > hay.size()) return 0;
   const size_t start = from - 1;
-  if (needle.size() > hay.size() - start) return 0;
-  if (needle.size() < 8) {
-    const size_t r = hay.find(needle, start);
-    return r == std::string_view::npos ? 0 : r + 1;
-  }
-  auto it = std::search(hay.begin() + static_cast<std::ptrdiff_t>(start), hay.end(),
-                        std::boyer_moore_horspool_searcher(needle.begin(), needle.end()));
-  return it == hay.end() ? 0 : static_cast<size_t>(it - hay.begin()) + 1;
+  const size_t r = FindFirstBytes(hay.substr(start), needle);
+  return r == std::string_view::npos ? 0 : start + r + 1;
 }
 
 namespace {
@@ -84,6 +79,7 @@ class TReplacer {
   std::vector<TReplaceItem> items_;
   std::vector<TRegexKeyItem> regexItems_;
   std::deque<std::string> streamed_;  // "-b": replacements of another length
+  std::string search_;                // "-b": key and right part of the line searched
   size_t current_ = 0;                // index of the line being handled
   static const std::string kEmpty;
 };
@@ -227,7 +223,8 @@ void TReplacer::RunStreamed() {
         if (hit.found) pos = hit.begin + 1;
       }
     } else {
-      pos = FindBytes(text, line.key + item.right_text, searchStart);
+      search_.assign(line.key).append(item.right_text);
+      pos = FindBytes(text, search_, searchStart);
     }
     if (pos == 0) {
       Miss(line.key);

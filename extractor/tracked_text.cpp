@@ -36,6 +36,7 @@
 #include <utility>
 
 #include "common/aho_corasick.h"
+#include "common/find_bytes.h"
 #include "extractor/bit_set.h"
 #include "extractor/gram_anchors.h"
 #include "extractor/gram_index.h"
@@ -43,16 +44,10 @@
 
 namespace {
 
-// First occurrence of a byte string: glibc's memmem where the C library has
-// it, else a Boyer-Moore-Horspool search (also linear on ordinary text).
+// First occurrence of a byte string, as a pointer (nullptr: none).
 const void* FindBytes(const char* hay, size_t hayLen, const char* needle, size_t needleLen) {
-#if defined(__GLIBC__)
-  return memmem(hay, hayLen, needle, needleLen);
-#else
-  const char* end = hay + hayLen;
-  const char* f = std::search(hay, end, std::boyer_moore_horspool_searcher(needle, needle + needleLen));
-  return f == end ? nullptr : f;
-#endif
+  const size_t r = FindFirstBytes(std::string_view(hay, hayLen), std::string_view(needle, needleLen));
+  return r == std::string_view::npos ? nullptr : hay + r;
 }
 
 constexpr uint32_t kNone = AhoCorasick::kNone;
