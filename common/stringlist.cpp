@@ -11,26 +11,66 @@
 #include "common/platform.h"
 #include "common/classic_string.h"
 
+namespace {
+
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kLows = 0x7F7F7F7F7F7F7F7Full;
+
+// The high bit of each byte of x that equals b, and only of those.
+inline uint64_t BytesEqual(uint64_t x, uint8_t b) {
+  const uint64_t y = x ^ (kOnes * b);
+  return ~(((y & kLows) + kLows) | y | kLows);
+}
+
+// Number of bytes equal to b.
+size_t CountBytes(const char* p, size_t n, uint8_t b) {
+  size_t count = 0, i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t x;
+    std::memcpy(&x, p + i, 8);
+    count += static_cast<size_t>(__builtin_popcountll(BytesEqual(x, b)));
+  }
+  for (; i < n; ++i) count += static_cast<uint8_t>(p[i]) == b ? 1 : 0;
+  return count;
+}
+
+// Offset of the first CR, LF or (with nulEnds) NUL at or after i, or n.
+// Lines average tens of bytes: eight are looked at in one step.
+inline size_t NextBreak(const char* p, size_t i, size_t n, bool nulEnds) {
+  for (; i + 8 <= n; i += 8) {
+    uint64_t x;
+    std::memcpy(&x, p + i, 8);
+    uint64_t m = BytesEqual(x, '\r') | BytesEqual(x, '\n');
+    if (nulEnds) m |= BytesEqual(x, 0);
+    // The lowest marked byte comes first (little-endian order).
+    if (m != 0) return i + static_cast<size_t>(__builtin_ctzll(m) >> 3);
+  }
+  for (; i < n; ++i) {
+    const char c = p[i];
+    if (c == '\r' || c == '\n' || (c == '\0' && nulEnds)) return i;
+  }
+  return n;
+}
+
+}  // namespace
+
 std::vector<std::string> SplitLines(std::string_view text, TNulByte nul) {
   const bool nulEnds = nul == TNulByte::EndsText;
   std::vector<std::string> lines;
-  size_t n = text.size();
+  const size_t n = text.size();
   const char* p = text.data();
-  size_t start = 0, i = 0;
-  while (i < n) {
-    char c = p[i];
-    if (c == '\r' || c == '\n') {
-      lines.emplace_back(p + start, i - start);
-      if (c == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
-      ++i;
-      start = i;
-    } else if (c == '\0' && nulEnds) {
+  // At most one line per line feed and one more: the table is made once.
+  lines.reserve(CountBytes(p, n, '\n') + 1);
+  size_t start = 0;
+  while (start < n) {
+    const size_t i = NextBreak(p, start, n, nulEnds);
+    if (i == n || p[i] == '\0') {
+      if (i > start) lines.emplace_back(p + start, i - start);
       break;
-    } else {
-      ++i;
     }
+    lines.emplace_back(p + start, i - start);
+    start = i + (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n' ? 2 : 1);
   }
-  if (i > start) lines.emplace_back(p + start, i - start);
   return lines;
 }
 

@@ -115,6 +115,20 @@ bool LoadDataText(const TParametrs& p, const std::vector<TScript>& scripts, TDat
   return true;
 }
 
+namespace {
+
+// The line as written: prefix, text, suffix (the text moved in when both
+// are empty, as they mostly are).
+std::string Framed(const std::string& prefix, std::string text, const std::string& suffix) {
+  if (prefix.empty() && suffix.empty()) return text;
+  std::string line;
+  line.reserve(prefix.size() + text.size() + suffix.size());
+  line.append(prefix).append(text).append(suffix);
+  return line;
+}
+
+}  // namespace
+
 TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, const TParametrs& p,
                          TReporter& reporter) {
   TExtraction ex;
@@ -202,7 +216,8 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
         const int64_t llen = static_cast<int64_t>(left.size());
         std::string text = Copy(m, a + llen, mlen - a - llen - static_cast<int64_t>(right.size()) + 1);
 
-        if (!text.empty() || p.ee) {
+        const bool keep = !text.empty() || p.ee;
+        if (keep) {
           // Left coordinate: negative moves the end of the left part into
           // the text, positive the start of the text into the left part.
           const int64_t kl = e.coord_left;
@@ -226,20 +241,26 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
             }
             MoveHead(right, text, cnt);
           }
+        }
+        // The parts move into the item below: their lengths are kept here.
+        const int64_t leftLen = static_cast<int64_t>(left.size());
+        const int64_t textLen = static_cast<int64_t>(text.size());
+        const int64_t rightLen = static_cast<int64_t>(right.size());
+        if (keep) {
           TInfoLINE item;
           item.script_index = static_cast<int32_t>(idx);
-          item.left_text = left;
-          item.right_text = right;
+          item.left_text = std::move(left);
+          item.right_text = std::move(right);
           item.left_re = e.left_re;
           item.right_re = e.right_re;
           ex.items.push_back(std::move(item));
-          ex.lines.push_back(e.prefix + ExportText(text, e.adv_keys, p) + e.suffix);
-          ex.raw_lines.push_back(e.prefix + text + e.suffix);
+          ex.lines.push_back(Framed(e.prefix, ExportText(text, e.adv_keys, p), e.suffix));
+          ex.raw_lines.push_back(Framed(e.prefix, std::move(text), e.suffix));
         }
 
-        position = e.found_pos + a - 1 + static_cast<int64_t>(left.size());
-        if (!p.ft) position += static_cast<int64_t>(text.size());
-        if (p.ff) position += static_cast<int64_t>(right.size());
+        position = e.found_pos + a - 1 + leftLen;
+        if (!p.ft) position += textLen;
+        if (p.ff) position += rightLen;
         // A step must move past the match start, or the same match would
         // be found again and again.
         if (position <= e.found_pos) position = e.found_pos + 1;

@@ -94,8 +94,17 @@ TPrepared TReplacer::Prepare(size_t i) {
   const std::string& suffix = hasEntry ? scripts_[item.script_index].suffix : kEmpty;
   const std::string& adv = hasEntry ? scripts_[item.script_index].adv_keys : kEmpty;
 
-  std::string innerExported = Inner(ex_.lines[i], prefix, suffix);
-  std::string innerTranslated = Inner(translated_[i], prefix, suffix);
+  // Without a prefix and suffix the inner texts are the lines themselves.
+  const bool framed = !prefix.empty() || !suffix.empty();
+  std::string innerExported, innerTranslated;
+  const std::string* exported = &ex_.lines[i];
+  const std::string* translated = &translated_[i];
+  if (framed) {
+    innerExported = Inner(ex_.lines[i], prefix, suffix);
+    innerTranslated = Inner(translated_[i], prefix, suffix);
+    exported = &innerExported;
+    translated = &innerTranslated;
+  }
   if (p_.bq_sys && i < ex_.raw_lines.size()) {
     const std::string& raw = ex_.raw_lines[i];
     if (!raw.empty() && (raw.front() == '"' || raw.back() == '"')) {
@@ -105,12 +114,22 @@ TPrepared TReplacer::Prepare(size_t i) {
       innerExported = Inner(raw, prefix, suffix);
       const bool lead = !innerExported.empty() && innerExported.front() == '"';
       const bool trail = innerExported.size() > 1 && innerExported.back() == '"';
-      innerTranslated = (lead ? "\"" : "") + innerTranslated + (trail ? "\"" : "");
+      innerTranslated = (lead ? "\"" : "") + *translated + (trail ? "\"" : "");
+      exported = &innerExported;
+      translated = &innerTranslated;
     }
   }
+  // The left part, then the converted text.
+  auto withLeft = [&](std::string text) {
+    if (item.left_text.empty()) return text;
+    std::string s;
+    s.reserve(item.left_text.size() + text.size());
+    s.append(item.left_text).append(text);
+    return s;
+  };
   // The translated line first: this orders the console warnings.
-  r.replacement = item.left_text + ImportText(innerTranslated, adv, p_, report_.quot_warnings, r.messages);
-  r.key = item.left_text + ImportText(innerExported, adv, p_, report_.quot_warnings, r.messages);
+  r.replacement = withLeft(ImportText(*translated, adv, p_, report_.quot_warnings, r.messages));
+  r.key = withLeft(ImportText(*exported, adv, p_, report_.quot_warnings, r.messages));
   return r;
 }
 
