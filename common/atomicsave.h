@@ -10,9 +10,16 @@
 // target; keeps the target's permissions or attributes, follows symbolic
 // links, writes devices and pipes in place. On failure the target is
 // untouched and EFCreateError is raised.
-void WriteWholeFile(const std::string& path, const TByteParts& parts);
-inline void WriteWholeFile(const std::string& path, std::string_view data) {
-  WriteWholeFile(path, TByteParts{data});
+//
+// How far the bytes go before the file takes the target's place: into the
+// system's cache, which a failure of the program cannot undo, or onto the
+// disk, which a failure of the system cannot either. The disk costs a wait
+// for every dirty page of the file system here, so only the replaced data
+// file of a game, the one file whose old content is gone with it, goes there.
+enum class TSaveDepth { kCache, kDisk };
+void WriteWholeFile(const std::string& path, const TByteParts& parts, TSaveDepth depth = TSaveDepth::kCache);
+inline void WriteWholeFile(const std::string& path, std::string_view data, TSaveDepth depth = TSaveDepth::kCache) {
+  WriteWholeFile(path, TByteParts{data}, depth);
 }
 // Move src over dst; returns "" on success, else the system's error text.
 std::string MoveFileOver(const std::string& src, const std::string& dst);

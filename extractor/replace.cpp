@@ -275,7 +275,7 @@ void TReplacer::WriteResult() {
   // the data file's place (and its permissions); when that move fails, the
   // result stays in the temporary file.
   const std::string temp = p_.file_data + ".temp";
-  WriteWholeFile(temp, out_);
+  WriteWholeFile(temp, out_, TSaveDepth::kDisk);
   const std::string err = MoveFileOver(temp, p_.file_data);
   if (!err.empty()) {
     throw EFCreateError("Cannot create file \"" + p_.file_data + "\". " + err + " The replaced data is kept in \"" +

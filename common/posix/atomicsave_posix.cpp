@@ -1,4 +1,4 @@
-// POSIX atomic save: mkstemp beside the target, fsync, rename over it.
+// POSIX atomic save: mkstemp beside the target, fsync when asked, rename over it.
 #include "common/atomicsave.h"
 
 #include <errno.h>
@@ -42,7 +42,7 @@ static mode_t CurrentUmask() {
   return mask;
 }
 
-void WriteWholeFile(const std::string& path, const TByteParts& parts) {
+void WriteWholeFile(const std::string& path, const TByteParts& parts, TSaveDepth depth) {
   std::string target = FollowLinks(path);
   struct stat st;
   bool exists = ::stat(target.c_str(), &st) == 0;
@@ -73,7 +73,7 @@ void WriteWholeFile(const std::string& path, const TByteParts& parts) {
       // Only the owner or root can keep another owner; not an error.
     }
   }
-  if (ok && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+  if (ok && depth == TSaveDepth::kDisk && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
     ok = false;
     e = errno;
   }

@@ -1,4 +1,4 @@
-// Windows atomic save: a temporary file beside the target, flushed to disk,
+// Windows atomic save: a temporary file beside the target, flushed to disk when asked,
 // then ReplaceFileW over an existing target (which keeps its attributes) or
 // MoveFileExW with write-through onto a new one.
 #include <windows.h>
@@ -41,7 +41,7 @@ DWORD PutInPlace(const std::wstring& src, const std::wstring& dst) {
 
 }  // namespace
 
-void WriteWholeFile(const std::string& path, const TByteParts& parts) {
+void WriteWholeFile(const std::string& path, const TByteParts& parts, TSaveDepth depth) {
   std::wstring target = WidePath(path);
   DWORD attrs = ::GetFileAttributesW(target.c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
@@ -68,7 +68,7 @@ void WriteWholeFile(const std::string& path, const TByteParts& parts) {
   if (raw == INVALID_HANDLE_VALUE) throw CreateError(path, static_cast<int>(e));
   HandleCloser h(raw);
   e = WriteAllToHandle(h.get(), parts);
-  if (e == 0 && !::FlushFileBuffers(h.get())) e = ::GetLastError();
+  if (e == 0 && depth == TSaveDepth::kDisk && !::FlushFileBuffers(h.get())) e = ::GetLastError();
   DWORD ce = h.Close();
   if (e == 0) e = ce;
   if (e == 0) e = PutInPlace(tmp, target);
