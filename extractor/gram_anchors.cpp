@@ -46,7 +46,7 @@ void GramAnchors::Build(const std::vector<std::string_view>& pats, const std::ve
   keys_.assign(slots, 0);
   groupBegin_.assign(slots, kNone);
   groupEnd_.assign(slots, 0);
-  bits_.assign(size_t{1} << (kFilterBits - 6), 0);
+  filter_.Init(chosen.size());
   members_.reserve(chosen.size());
   std::vector<uint32_t> chain;
   for (size_t k = 0; k < chosen.size();) {
@@ -74,6 +74,6 @@ void GramAnchors::Build(const std::vector<std::string_view>& pats, const std::ve
       groups_.push_back(Group{shift, begin, static_cast<uint32_t>(members_.size())});
     }
     groupEnd_[i] = static_cast<uint32_t>(groups_.size());
-    bits_[FilterWord(gram)] |= FilterMask(gram);
+    filter_.Add(gram);
   }
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "extractor/word_filter.h"
+
 // Each string is entered under one anchor: the kQ bytes at an offset
 // j <= kMaxShift that look rarest in a sample of the text. At a text
 // position x whose kQ bytes equal an anchor, the strings of that anchor and
@@ -15,10 +17,8 @@
 // group kept in sorted order, with for each the longest other member that is
 // a prefix of it, so that a group of many strings (say with a common markup
 // prefix) is checked by a binary search rather than one by one. A filter
-// of two bits per anchor, both in one 64-bit word of a small table, rejects
-// all but about one in a hundred positions that hold no anchor with one
-// look-up (one bit per anchor let one in twenty through to the hash table,
-// a cache miss each).
+// (word_filter.h) rejects most positions that hold no anchor with one
+// look-up in a small table.
 class GramAnchors {
  public:
   static constexpr size_t kQ = 8;
@@ -37,8 +37,7 @@ class GramAnchors {
   template <class Active, class F>
   void MatchAt(const char* data, size_t avail, size_t x, Active active, F f) const {
     const uint64_t gram = Load8(data + x);
-    const uint64_t fm = FilterMask(gram);
-    if ((bits_[FilterWord(gram)] & fm) != fm) return;
+    if (!filter_.MayHold(gram)) return;
     const size_t mask = keys_.size() - 1;
     for (size_t i = Hash(gram, slotBits_); groupBegin_[i] != kNone; i = (i + 1) & mask) {
       if (keys_[i] != gram) continue;
@@ -57,7 +56,6 @@ class GramAnchors {
   static constexpr uint32_t kNone = 0xFFFFFFFFu;
   static constexpr unsigned kSketchBits = 20;
   static constexpr size_t kSketchStep = 8;
-  static constexpr unsigned kFilterBits = 21;
 
   struct Group {
     uint32_t shift;
@@ -78,15 +76,6 @@ class GramAnchors {
     return v;
   }
   static size_t Hash(uint64_t g, unsigned bits) { return static_cast<size_t>((g * 0x9E3779B97F4A7C15ull) >> (64 - bits)); }
-  // The filter word of a gram and its two bits there, from the high bits of
-  // a second multiplicative hash.
-  static constexpr unsigned kWordBits = kFilterBits - 6;
-  static uint64_t FilterHash(uint64_t g) { return g * 0xD6E8FEB86659FD93ull; }
-  static size_t FilterWord(uint64_t g) { return static_cast<size_t>(FilterHash(g) >> (64 - kWordBits)); }
-  static uint64_t FilterMask(uint64_t g) {
-    const uint64_t h = FilterHash(g);
-    return (uint64_t{1} << ((h >> (58 - kWordBits)) & 63)) | (uint64_t{1} << ((h >> (52 - kWordBits)) & 63));
-  }
   static bool IsPrefix(std::string_view a, std::string_view b) { return a.size() <= b.size() && b.compare(0, a.size(), a) == 0; }
 
   // First kQ bytes as a number that orders like the bytes.
@@ -136,6 +125,6 @@ class GramAnchors {
   std::vector<uint32_t> groupBegin_, groupEnd_;
   std::vector<Group> groups_;
   std::vector<Member> members_;
-  std::vector<uint64_t> bits_;
+  WordFilter filter_;
   unsigned slotBits_ = 0;
 };

@@ -12,6 +12,7 @@ void GramIndex::Build(const std::vector<std::string_view>& pats) {
   mask_ = slots - 1;
   keys_.assign(slots, 0);
   offs_.assign(slots, 0);
+  filter_.Init(count);
   for (std::string_view p : pats) {
     if (p.size() <= kGram) continue;
     for (size_t at = 0; at + kSub + 1 <= p.size(); at += kSub) {
@@ -20,6 +21,7 @@ void GramIndex::Build(const std::vector<std::string_view>& pats) {
       while (keys_[i] != 0 && keys_[i] != h) i = (i + 1) & mask_;
       keys_[i] = h;
       offs_[i] = std::max<uint64_t>(offs_[i], at);
+      filter_.Add(h);
     }
   }
 }
@@ -31,14 +33,16 @@ uint64_t GramIndex::Reach(const char* d) const {
   uint64_t h = Hash(d);
   uint64_t reach = 0;
   for (size_t t = 0;; ++t) {
-    uint64_t key = Key(h);
-    for (size_t i = Slot(key); keys_[i] != 0; i = (i + 1) & mask_) {
-      if (keys_[i] == key) {
-        // The piece d[t, t + kSub) stands at offset offs_[i] at most, so
-        // the string starts at most offs_[i] + kGram - t bytes before the
-        // end of the run.
-        reach = std::max<uint64_t>(reach, offs_[i] + kGram - t);
-        break;
+    const uint64_t key = Key(h);
+    if (filter_.MayHold(key)) {
+      for (size_t i = Slot(key); keys_[i] != 0; i = (i + 1) & mask_) {
+        if (keys_[i] == key) {
+          // The piece d[t, t + kSub) stands at offset offs_[i] at most, so
+          // the string starts at most offs_[i] + kGram - t bytes before the
+          // end of the run.
+          reach = std::max<uint64_t>(reach, offs_[i] + kGram - t);
+          break;
+        }
       }
     }
     if (t == kSub) return reach;

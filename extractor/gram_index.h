@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "extractor/word_filter.h"
+
 // Where a kGram-byte run may stand inside a search string of more than kGram
 // bytes, followed by at least one more byte of it. Such a run contains an
 // aligned piece of the string: kSub bytes at an offset that is a multiple of
@@ -38,6 +40,7 @@ class GramIndex {
   // Table key of a hash: 0 marks an empty slot.
   static uint64_t Key(uint64_t h) { return h == 0 ? 1 : h; }
   size_t Slot(uint64_t h) const { return static_cast<size_t>((h * kMul) >> 32) & mask_; }
+  WordFilter filter_;  // the keys present, looked up before the table
   std::vector<uint64_t> keys_;
   std::vector<uint64_t> offs_;
   size_t mask_ = 0;
