@@ -58,8 +58,5 @@ std::vector<bool> ReplaceSequentialFast(std::string_view text, const std::vector
 }
 
 std::vector<bool> ReplaceSequentialFast(std::string& text, const std::vector<TReplaceItem>& items) {
-  TByteParts parts;
-  std::vector<bool> found = ReplaceSequentialFast(std::string_view(text), items, parts);
-  text = JoinParts(parts);
-  return found;
+  return ReplaceInPlace<&ReplaceSequentialFast>(text, items);
 }

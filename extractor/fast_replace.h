@@ -22,3 +22,13 @@ std::vector<bool> ReplaceSequentialFast(std::string_view text, const std::vector
                                         TByteParts& out);
 // The same with the text changed in place.
 std::vector<bool> ReplaceSequentialFast(std::string& text, const std::vector<TReplaceItem>& items);
+
+// The in-place form of an engine that gives the parts of the new text.
+using TPartsEngine = std::vector<bool> (*)(std::string_view, const std::vector<TReplaceItem>&, TByteParts&);
+template <TPartsEngine engine>
+std::vector<bool> ReplaceInPlace(std::string& text, const std::vector<TReplaceItem>& items) {
+  TByteParts parts;
+  std::vector<bool> found = engine(std::string_view(text), items, parts);
+  text = JoinParts(parts);
+  return found;
+}

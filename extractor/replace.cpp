@@ -54,9 +54,8 @@ class TReplacer {
   void PrintMessages(const TPrepared& line) {
     for (const auto& m : line.messages) reporter_.Line(m);
   }
-  using TSequentialEngine = std::vector<bool> (*)(std::string_view, const std::vector<TReplaceItem>&, TByteParts&);
   // Converts every line, then runs them all through one sequential engine.
-  void RunSequential(TSequentialEngine engine);
+  void RunSequential(TPartsEngine engine);
   // "-rep_reg" without "-b" (or with "-d", which leaves the search start at
   // 1): converts every line, then searches and replaces them in order on the
   // tracked text.
@@ -146,7 +145,7 @@ void TReplacer::Miss(const std::string& key) {
   report_.not_found_text += key + "\r\n\r\n";
 }
 
-void TReplacer::RunSequential(TSequentialEngine engine) {
+void TReplacer::RunSequential(TPartsEngine engine) {
   // All lines are converted first, in line order, then searched and
   // replaced in one sequential pass (near-linear, the same bytes as a search
   // of each line from the start of the text as changed so far); the console

@@ -89,8 +89,5 @@ std::vector<bool> ReplaceAllKeysFast(std::string_view text, const std::vector<TR
 }
 
 std::vector<bool> ReplaceAllKeysFast(std::string& text, const std::vector<TReplaceItem>& items) {
-  TByteParts parts;
-  std::vector<bool> found = ReplaceAllKeysFast(std::string_view(text), items, parts);
-  text = JoinParts(parts);
-  return found;
+  return ReplaceInPlace<&ReplaceAllKeysFast>(text, items);
 }

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "common/errors.h"
+#include "tests/support/split_reference.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -25,33 +26,13 @@ TEST(SplitLines, BreaksNulAndFinalBreak) {
 // The split looks at eight bytes at a time: it must agree with a byte by
 // byte walk wherever the breaks fall, NUL bytes and high bytes included.
 TEST(SplitLines, AgreesWithAByteWalk) {
-  auto walk = [](std::string_view t, TNulByte nul) {
-    std::vector<std::string> lines;
-    std::string cur;
-    bool open = false;
-    for (size_t i = 0; i < t.size(); ++i) {
-      const char c = t[i];
-      if (c == '\0' && nul == TNulByte::EndsText) break;
-      if (c == '\r' || c == '\n') {
-        lines.push_back(cur);
-        cur.clear();
-        open = false;
-        if (c == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
-      } else {
-        cur += c;
-        open = true;
-      }
-    }
-    if (open) lines.push_back(cur);
-    return lines;
-  };
   std::mt19937 rng(3);
   const char alphabet[] = {'a', '\r', '\n', '\0', '\x8D', '\x8A', 'b', ' '};
   for (int round = 0; round < 3000; ++round) {
     std::string t(rng() % 40, 'x');
     for (char& c : t) c = alphabet[rng() % (rng() % 2 ? 8 : 3)];
     for (TNulByte nul : {TNulByte::EndsText, TNulByte::InLine})
-      ASSERT_EQ(SplitLines(t, nul), walk(t, nul)) << round;
+      ASSERT_EQ(SplitLines(t, nul), ReferenceSplitLines(t, nul == TNulByte::EndsText)) << round;
   }
 }
 

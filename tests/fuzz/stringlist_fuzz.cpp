@@ -14,31 +14,9 @@
 #include "common/classic_string.h"
 #include "extractor/datacodec.h"
 #include "tests/fuzz/fuzz_input.h"
+#include "tests/support/split_reference.h"
 
 namespace {
-
-// A line ends at CR, LF or CR LF; NUL ends the text; a final break gives no
-// empty last line.
-std::vector<std::string> RefSplit(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string cur;
-  bool open = false;  // cur holds a line that has not ended yet
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\0') break;
-    if (c == '\r' || c == '\n') {
-      lines.push_back(cur);
-      cur.clear();
-      open = false;
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      cur.push_back(c);
-      open = true;
-    }
-  }
-  if (open) lines.push_back(cur);
-  return lines;
-}
 
 void PutUnit(uint16_t u, std::string& out) {
   if (u < 0x80) {
@@ -93,7 +71,7 @@ RefLoad RefLoadStream(std::string b, int32_t requested, int32_t encoding, bool b
     b = latin;
   }
   if (b.size() >= 3 && b.compare(0, 3, "\xEF\xBB\xBF") == 0) b.erase(0, 3);
-  return {RefSplit(b), encoding, bom};
+  return {ReferenceSplitLines(b), encoding, bom};
 }
 
 bool BeginsWithMark(const std::string& s) {
@@ -110,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Splitting and joining.
   const std::vector<std::string> lines = SplitLines(bytes);
-  FUZZ_CHECK(lines == RefSplit(bytes), bytes);
+  FUZZ_CHECK(lines == ReferenceSplitLines(bytes), bytes);
   FUZZ_CHECK(SplitLines(JoinLines(lines)) == lines, bytes);
   TStringList plain;
   plain.SetText(bytes);
