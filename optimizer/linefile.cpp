@@ -154,14 +154,18 @@ std::string RestoreBorder(const std::string& source, const std::string& translat
   return r;
 }
 
-TNoFindLog::TNoFindLog(const TParam& p) : p_(p) {
-  if (!p_.Silent && FileExistsCI(p_.NoFindLog)) log_.LoadFromFile(p_.NoFindLog);
-}
+TNoFindLog::TNoFindLog(const TParam& p) : p_(p) {}
 
 void TNoFindLog::Miss(const std::string& line, const std::string& inputPath,
                       const std::string& outputPath) {
   if (p_.Silent) return;
   ConsoleLine("Not Find Line + add line in to file NO_FIND.log");
+  if (!loaded_) {
+    // The earlier entries are read only by a run that adds to them: the log
+    // only grows, and a run without misses leaves it as it is.
+    if (FileExistsCI(p_.NoFindLog)) log_.LoadFromFile(p_.NoFindLog);
+    loaded_ = true;
+  }
   if (!headerWritten_) {
     log_.Add("INPUT : " + inputPath);
     log_.Add("OUTPUT: " + outputPath);

@@ -40,5 +40,6 @@ class TNoFindLog {
  private:
   const TParam& p_;
   TStringList log_;
+  bool loaded_ = false;  // the earlier entries are in log_
   bool headerWritten_ = false;
 };

@@ -2,8 +2,11 @@
 // kept line-break escapes, NO_FIND.log, and whole runs.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <random>
 
+#include "common/errors.h"
 #include "common/escape.h"
 #include "common/classic_string.h"
 #include "optimizer/linefile.h"
@@ -263,6 +266,19 @@ TEST_F(RecoverRun, MissesAreLogged) {
   EXPECT_EQ(out, "RECOVE double " + p.FileMain + "\n" + miss + miss + "DONE\n");
   EXPECT_EQ(ReadBytes(p.NoFindLog), "earlier run\r\nINPUT : " + p.FileEN + "\r\nOUTPUT: " + p.FileMain +
                                         "\r\nZ\r\nY\r\n" + std::string(47, '-') + "\r\n\r\n");
+}
+
+// The log only grows: a run without misses does not read it, so a log
+// that cannot be read (here a folder) stops only a run that adds to it.
+TEST_F(RecoverRun, OnlyARunWithMissesReadsTheLog) {
+  ASSERT_TRUE(std::filesystem::create_directory(p.NoFindLog));
+  EXPECT_EQ(Run({"A"}, {"A"}, {"a"}), "a\r\n");
+  EXPECT_EQ(out, "RECOVE double " + p.FileMain + "\nDONE\n");
+  WriteBytes(p.FileEN, "Z\r\n");
+  WriteBytes(p.FileRU, "z\r\n");
+  testing::internal::CaptureStdout();
+  EXPECT_THROW(RunRecover(p), EError);
+  testing::internal::GetCapturedStdout();
 }
 
 TEST_F(RecoverRun, SilentTouchesNoLog) {
