@@ -44,12 +44,6 @@
 
 namespace {
 
-// First occurrence of a byte string, as a pointer (nullptr: none).
-const void* FindBytes(const char* hay, size_t hayLen, const char* needle, size_t needleLen) {
-  const size_t r = FindFirstBytes(std::string_view(hay, hayLen), std::string_view(needle, needleLen));
-  return r == std::string_view::npos ? nullptr : hay + r;
-}
-
 constexpr uint32_t kNone = AhoCorasick::kNone;
 // Search strings of at least kQ bytes are found through one kQ-byte anchor at
 // an offset of at most kMaxShift; shorter ones with a small Aho-Corasick
@@ -211,12 +205,12 @@ struct TrackedText::Impl {
         ol.exhausted = true;
         return false;
       }
-      const void* f = FindBytes(text_.data() + ol.scanFrom, text_.size() - ol.scanFrom, p.data(), p.size());
-      if (f == nullptr) {
+      const size_t f = FindFirstBytes(text_.substr(ol.scanFrom), p);
+      if (f == std::string_view::npos) {
         ol.exhausted = true;
         return false;
       }
-      uint64_t at = static_cast<uint64_t>(static_cast<const char*>(f) - text_.data());
+      const uint64_t at = ol.scanFrom + f;
       ol.occ.push_back(at);
       ol.scanFrom = at + 1;
     }
@@ -477,12 +471,13 @@ struct TrackedText::Impl {
     pieces_.ForEachRun(pos, e, [&](uint32_t x, uint64_t o, uint64_t take) { out.append(pieces_.Data(x) + o, take); });
   }
 
-  std::string Text() const {
-    if (!changed_) return std::string(text_);
-    std::string out;
-    out.reserve(pieces_.Total());
-    pieces_.ForEachLive([&](const char* d, uint64_t n) { out.append(d, n); });
-    return out;
+  void Parts(TByteParts& out) const {
+    out.clear();
+    if (!changed_) {
+      if (!text_.empty()) out.push_back(text_);
+      return;
+    }
+    pieces_.ForEachLive([&](const char* d, uint64_t n) { out.emplace_back(d, n); });
   }
 
   struct OrigList {
@@ -549,12 +544,9 @@ bool TrackedText::ReplaceAll(uint32_t k, std::string_view bytes) {
 uint64_t TrackedText::Size() const { return impl_->Size(); }
 void TrackedText::AppendRange(uint64_t pos, uint64_t n, std::string& out) const { impl_->AppendRange(pos, n, out); }
 bool TrackedText::Changed() const { return impl_->changed_; }
-std::string TrackedText::Text() const { return impl_->Text(); }
-void TrackedText::Parts(TByteParts& out) const {
-  out.clear();
-  if (!impl_->changed_) {
-    if (!impl_->text_.empty()) out.push_back(impl_->text_);
-    return;
-  }
-  impl_->pieces_.ForEachLive([&](const char* d, uint64_t n) { out.emplace_back(d, n); });
+std::string TrackedText::Text() const {
+  TByteParts parts;
+  impl_->Parts(parts);
+  return JoinParts(parts);
 }
+void TrackedText::Parts(TByteParts& out) const { impl_->Parts(out); }

@@ -26,8 +26,8 @@ void RewriteMarkers(TStringList& list, const TParam& p);
 // CleanMarkers then RewriteMarkers.
 void FinishLines(TStringList& list, const TParam& p);
 
-// "NO_FIND.log": loaded at the start of a run (unless -silent), extended by
-// misses, saved with the dash entry when this run wrote a header.
+// "NO_FIND.log": loaded at the first miss of a run (never under -silent),
+// extended by misses, saved with the dash entry when this run wrote a header.
 class TNoFindLog {
  public:
   TNoFindLog(const TParam& p);
