@@ -2,6 +2,7 @@
 // kQ-byte piece of it (its anchor) and a hash table.
 #pragma once
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -37,7 +38,32 @@ class GramAnchors {
   template <class Active, class F>
   void MatchAt(const char* data, size_t avail, size_t x, Active active, F f) const {
     const uint64_t gram = Load8(data + x);
-    if (!filter_.MayHold(gram)) return;
+    if (filter_.MayHold(gram)) Probe(data, avail, x, gram, active, f);
+  }
+
+  // MatchAt for every x in [from, to) in order (x + kQ <= avail), while
+  // more() holds; more() is asked once per block of positions. The filter is
+  // looked up for a whole block first, without branches, so that the look-ups
+  // of neighbouring positions overlap instead of waiting on each other.
+  template <class More, class Active, class F>
+  void MatchRange(const char* data, size_t avail, size_t from, size_t to, More more, Active active, F f) const {
+    constexpr size_t kBlock = 64;
+    for (size_t x0 = from; x0 < to && more(); x0 += kBlock) {
+      const size_t m = std::min(kBlock, to - x0);
+      uint64_t hits = 0;
+      for (size_t i = 0; i < m; ++i) hits |= uint64_t{filter_.MayHold(Load8(data + x0 + i))} << i;
+      while (hits != 0) {
+        const size_t x = x0 + static_cast<size_t>(std::countr_zero(hits));
+        hits &= hits - 1;
+        Probe(data, avail, x, Load8(data + x), active, f);
+      }
+    }
+  }
+
+ private:
+  // The hash-table part of MatchAt, for a gram that passed the filter.
+  template <class Active, class F>
+  void Probe(const char* data, size_t avail, size_t x, uint64_t gram, Active active, F f) const {
     const size_t mask = keys_.size() - 1;
     for (size_t i = Hash(gram, slotBits_); groupBegin_[i] != kNone; i = (i + 1) & mask) {
       if (keys_[i] != gram) continue;
@@ -52,7 +78,6 @@ class GramAnchors {
     }
   }
 
- private:
   static constexpr uint32_t kNone = 0xFFFFFFFFu;
   static constexpr unsigned kSketchBits = 20;
   static constexpr size_t kSketchStep = 8;

@@ -166,7 +166,7 @@ struct TrackedText::Impl {
       if (ol.occ.size() == ol.cap) --open;
     };
     open = pats_.size() - ac_.Count();
-    for (size_t x = 0; x + kQ <= n && open > 0; ++x) anchors_.MatchAt(d, n, x, active, record);
+    if (n >= kQ) anchors_.MatchRange(d, n, 0, n - kQ + 1, [&] { return open > 0; }, active, record);
     open = ac_.Count();
     std::vector<uint32_t> up = ac_.DictLinks();
     uint32_t s = 0;
@@ -443,7 +443,7 @@ struct TrackedText::Impl {
     // start before z.
     if (!anchors_.Empty()) {
       const size_t xEnd = std::min<uint64_t>(z + kMaxShift + 1 - q, n >= kQ ? n - kQ + 1 : 0);
-      for (size_t x = 0; x < xEnd; ++x) anchors_.MatchAt(buf_.data(), n, x, active, push);
+      anchors_.MatchRange(buf_.data(), n, 0, xEnd, [] { return true; }, active, push);
     }
     // Short strings start at most kQ - 2 bytes before p and end at most
     // kQ - 2 bytes after z.
