@@ -33,6 +33,20 @@ void GramAnchors::Build(const std::vector<std::string_view>& pats, const std::ve
     if (c < 0xFFFF) ++c;
     chosen.push_back(Choice{Load8(p.data() + best), static_cast<uint32_t>(best), pid});
   }
+  // Lead-ins: the longest length at which the strings begin in at most
+  // kMaxLeads ways.
+  for (size_t len = kMaxLeadLen; len > 0 && leads_.empty(); --len) {
+    for (uint32_t pid : ids) {
+      std::string_view lead = pats[pid].substr(0, len);
+      if (std::find(leads_.begin(), leads_.end(), lead) != leads_.end()) continue;
+      if (leads_.size() == kMaxLeads) {
+        leads_.clear();
+        break;
+      }
+      leads_.push_back(lead);
+    }
+  }
+  for (const Choice& c : chosen) shiftsUsed_ |= uint32_t{1} << c.shift;
   // Groups: by anchor, then offset, members sorted.
   std::sort(chosen.begin(), chosen.end(), [&](const Choice& a, const Choice& b) {
     if (a.gram != b.gram) return a.gram < b.gram;

@@ -166,7 +166,13 @@ struct TrackedText::Impl {
       if (ol.occ.size() == ol.cap) --open;
     };
     open = pats_.size() - ac_.Count();
-    if (n >= kQ) anchors_.MatchRange(d, n, 0, n - kQ + 1, [&] { return open > 0; }, active, record);
+    auto more = [&] { return open > 0; };
+    const size_t from = anchors_.MatchLeads(d, n, more, active, record);
+    if (n >= kQ && from < n - kQ + 1) {
+      anchors_.MatchRange(d, n, from, n - kQ + 1, more, active, [&](uint32_t pid, size_t st) {
+        if (st >= from) record(pid, st);
+      });
+    }
     open = ac_.Count();
     std::vector<uint32_t> up = ac_.DictLinks();
     uint32_t s = 0;
