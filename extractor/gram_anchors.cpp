@@ -6,7 +6,11 @@ void GramAnchors::Build(const std::vector<std::string_view>& pats, const std::ve
   if (ids.empty()) return;
   // Sampled counts of kQ-byte pieces of the text (and of anchors taken).
   std::vector<uint16_t> seen(size_t{1} << kSketchBits, 0);
-  for (size_t x = 0; x + kQ <= text.size(); x += kSketchStep) {
+  // Every kSketchStep-th position, and for a large text no more than about
+  // kSketchSamples positions: a million samples tell a common piece from a
+  // rare one as well as more would, and each costs a cache miss.
+  const size_t step = std::max(kSketchStep, text.size() / kSketchSamples);
+  for (size_t x = 0; x + kQ <= text.size(); x += step) {
     uint16_t& c = seen[Hash(Load8(text.data() + x), kSketchBits)];
     if (c < 0xFFFF) ++c;
   }

@@ -132,6 +132,7 @@ class GramAnchors {
   static constexpr uint32_t kNone = 0xFFFFFFFFu;
   static constexpr unsigned kSketchBits = 20;
   static constexpr size_t kSketchStep = 8;
+  static constexpr size_t kSketchSamples = size_t{1} << 20;
 
   struct Group {
     uint32_t shift;
