@@ -4,39 +4,6 @@ void GramAnchors::Build(const std::vector<std::string_view>& pats, const std::ve
                         std::string_view text) {
   pats_ = &pats;
   if (ids.empty()) return;
-  // Sampled counts of kQ-byte pieces of the text (and of anchors taken).
-  std::vector<uint16_t> seen(size_t{1} << kSketchBits, 0);
-  // Every kSketchStep-th position, and for a large text no more than about
-  // kSketchSamples positions: a million samples tell a common piece from a
-  // rare one as well as more would, and each costs a cache miss.
-  const size_t step = std::max(kSketchStep, text.size() / kSketchSamples);
-  for (size_t x = 0; x + kQ <= text.size(); x += step) {
-    uint16_t& c = seen[Hash(Load8(text.data() + x), kSketchBits)];
-    if (c < 0xFFFF) ++c;
-  }
-  struct Choice {
-    uint64_t gram;
-    uint32_t shift;
-    uint32_t pid;
-  };
-  std::vector<Choice> chosen;
-  chosen.reserve(ids.size());
-  for (uint32_t pid : ids) {
-    std::string_view p = pats[pid];
-    size_t last = std::min(kMaxShift, p.size() - kQ);
-    size_t best = 0;
-    uint32_t bestCount = 0xFFFFFFFFu;
-    for (size_t j = 0; j <= last; ++j) {
-      uint32_t c = seen[Hash(Load8(p.data() + j), kSketchBits)];
-      if (c < bestCount) {
-        bestCount = c;
-        best = j;
-      }
-    }
-    uint16_t& c = seen[Hash(Load8(p.data() + best), kSketchBits)];
-    if (c < 0xFFFF) ++c;
-    chosen.push_back(Choice{Load8(p.data() + best), static_cast<uint32_t>(best), pid});
-  }
   // Lead-ins: the longest length at which the strings begin in at most
   // kMaxLeads ways.
   for (size_t len = kMaxLeadLen; len > 0 && leads_.empty(); --len) {
@@ -50,7 +17,54 @@ void GramAnchors::Build(const std::vector<std::string_view>& pats, const std::ve
       leads_.push_back(lead);
     }
   }
-  for (const Choice& c : chosen) shiftsUsed_ |= uint32_t{1} << c.shift;
+  // Sampled counts of kQ-byte pieces of the text (and of anchors taken),
+  // and of the places where a lead-in stands. Every kSketchStep-th position,
+  // and for a large text no more than about kSketchSamples positions: a
+  // million samples tell a common piece from a rare one as well as more
+  // would, and each costs a cache miss.
+  std::vector<uint16_t> seen(size_t{1} << kSketchBits, 0);
+  const size_t step = std::max(kSketchStep, text.size() / kSketchSamples);
+  size_t samples = 0, leadSamples = 0;
+  for (size_t x = 0; x + kQ <= text.size(); x += step) {
+    uint16_t& c = seen[Hash(Load8(text.data() + x), kSketchBits)];
+    if (c < 0xFFFF) ++c;
+    ++samples;
+    for (std::string_view lead : leads_) {
+      if (text.compare(x, lead.size(), lead) == 0) {
+        ++leadSamples;
+        break;
+      }
+    }
+  }
+  // With rare lead-ins every string is entered under its first kQ bytes, so
+  // that a place where a lead-in stands needs one look-up (MatchLeads); else
+  // under the piece that looks rarest.
+  if (leadSamples * kLeadProbeCost * 2 > samples) leads_.clear();
+  struct Choice {
+    uint64_t gram;
+    uint32_t shift;
+    uint32_t pid;
+  };
+  std::vector<Choice> chosen;
+  chosen.reserve(ids.size());
+  for (uint32_t pid : ids) {
+    std::string_view p = pats[pid];
+    size_t best = 0;
+    if (leads_.empty()) {
+      const size_t last = std::min(kMaxShift, p.size() - kQ);
+      uint32_t bestCount = 0xFFFFFFFFu;
+      for (size_t j = 0; j <= last; ++j) {
+        uint32_t c = seen[Hash(Load8(p.data() + j), kSketchBits)];
+        if (c < bestCount) {
+          bestCount = c;
+          best = j;
+        }
+      }
+      uint16_t& c = seen[Hash(Load8(p.data() + best), kSketchBits)];
+      if (c < 0xFFFF) ++c;
+    }
+    chosen.push_back(Choice{Load8(p.data() + best), static_cast<uint32_t>(best), pid});
+  }
   // Groups: by anchor, then offset, members sorted.
   std::sort(chosen.begin(), chosen.end(), [&](const Choice& a, const Choice& b) {
     if (a.gram != b.gram) return a.gram < b.gram;

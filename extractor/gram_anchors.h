@@ -13,7 +13,8 @@
 #include "extractor/word_filter.h"
 
 // Each string is entered under one anchor: the kQ bytes at an offset
-// j <= kMaxShift that look rarest in a sample of the text. At a text
+// j <= kMaxShift that look rarest in a sample of the text (or its first kQ
+// bytes, see MatchLeads). At a text
 // position x whose kQ bytes equal an anchor, the strings of that anchor and
 // offset j may start at x - j. Strings that share anchor and offset form a
 // group kept in sorted order, with for each the longest other member that is
@@ -61,38 +62,30 @@ class GramAnchors {
     }
   }
 
-  // The starts of every string in the text that begins at a place where one
-  // of its lead-ins stands, in text order, as MatchAt reports them; returns
-  // the position below which every start has been matched (0: nothing done).
-  // When all strings begin with one of a few short lead-ins (the markup or
-  // quote that a script puts before each string), these are found with the
-  // byte search of the C library, far faster than a look-up per position,
-  // and only the anchors of the strings that could start there are checked.
-  // Stops when more() fails, and gives up, leaving the rest to MatchRange,
-  // when the lead-ins turn out so frequent that a look-up per position costs
-  // less.
+  // Calls f(pid, start) for every string that occurs in the text at a place
+  // where one of its lead-ins stands, in text order (only strings with
+  // active(pid)); returns the position below which every start has been
+  // matched (0: nothing done). When all strings begin with one of a few
+  // short lead-ins (the markup or quote that a script puts before each
+  // string) and these are rare in the text, the strings are entered under
+  // their first kQ bytes: the lead-ins are found with the byte search of the
+  // C library, far faster than a look-up per position, and each place needs
+  // one look-up. Stops when more() fails, and gives up, leaving the rest to
+  // MatchRange, when the lead-ins prove more frequent than the sample showed.
   template <class More, class Active, class F>
   size_t MatchLeads(const char* data, size_t n, More more, Active active, F f) const {
     if (leads_.empty()) return 0;
     const std::string_view text(data, n);
     size_t next[kMaxLeads];
     for (size_t i = 0; i < leads_.size(); ++i) next[i] = FindFrom(text, leads_[i], 0);
-    const size_t perStart = static_cast<size_t>(std::popcount(shiftsUsed_));
     size_t probes = 0;
     for (;;) {
       const size_t s = *std::min_element(next, next + leads_.size());
       if (s == std::string_view::npos || !more()) return n;
-      for (uint32_t bits = shiftsUsed_; bits != 0; bits &= bits - 1) {
-        const size_t x = s + static_cast<size_t>(std::countr_zero(bits));
-        if (x + kQ > n) break;
-        MatchAt(data, n, x, active, [&](uint32_t pid, size_t start) {
-          if (start == s) f(pid, start);
-        });
-      }
+      if (s + kQ <= n) MatchAt(data, n, s, active, f);
       for (size_t i = 0; i < leads_.size(); ++i)
         if (next[i] == s) next[i] = FindFrom(text, leads_[i], s + 1);
-      probes += perStart;
-      if (probes * kLeadProbeCost > s + kLeadBudget) return s + 1;
+      if (++probes * kLeadProbeCost > s + kLeadBudget) return s + 1;
     }
   }
 
@@ -101,8 +94,9 @@ class GramAnchors {
   static constexpr size_t kMaxLeads = 4;
   static constexpr size_t kMaxLeadLen = 4;
   // A check at a lead-in costs about this many look-ups of a scan of every
-  // position; the lead-ins are given up when their checks cost more than the
-  // scan would have, past a first allowance.
+  // position; the lead-ins are not used when the sample shows them costing
+  // half as much as that scan, and given up when their checks cost more than
+  // the scan would have, past a first allowance.
   static constexpr size_t kLeadProbeCost = 4;
   static constexpr size_t kLeadBudget = 4096;
 
@@ -204,6 +198,5 @@ class GramAnchors {
   std::vector<Member> members_;
   WordFilter filter_;
   unsigned slotBits_ = 0;
-  std::vector<std::string_view> leads_;  // empty: the strings begin too differently
-  uint32_t shiftsUsed_ = 0;              // bit j: some group has its anchor at offset j
+  std::vector<std::string_view> leads_;  // empty: anchors chosen by rarity
 };

@@ -167,12 +167,11 @@ struct TrackedText::Impl {
     };
     open = pats_.size() - ac_.Count();
     auto more = [&] { return open > 0; };
+    // Where the lead-ins were given up, the scan of every position goes on;
+    // their strings are entered under their first bytes, so it finds only
+    // starts from there on.
     const size_t from = anchors_.MatchLeads(d, n, more, active, record);
-    if (n >= kQ && from < n - kQ + 1) {
-      anchors_.MatchRange(d, n, from, n - kQ + 1, more, active, [&](uint32_t pid, size_t st) {
-        if (st >= from) record(pid, st);
-      });
-    }
+    if (n >= kQ && from < n - kQ + 1) anchors_.MatchRange(d, n, from, n - kQ + 1, more, active, record);
     open = ac_.Count();
     std::vector<uint32_t> up = ac_.DictLinks();
     uint32_t s = 0;

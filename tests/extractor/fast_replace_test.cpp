@@ -497,6 +497,51 @@ TEST(FastReplaceRandom, SearchesSharingAMarkupPrefix) {
   EXPECT_GT(cov.created, 0u) << cov;
 }
 
+TEST(FastReplaceRandom, LeadInsDenserThanTheSampleShows) {
+  // Every search begins with markup that stands three times in every 8-byte
+  // block of the text, never at the places a sample of every eighth byte
+  // reads: the search takes the markup for rare, then finds it everywhere
+  // and must go on with a scan of every position from where it stopped.
+  std::mt19937 rng(8642);
+  Coverage cov;
+  for (int c = 0; c < 12; ++c) {
+    std::string text;
+    for (size_t b = 0, n = 2000 + Pick(rng, 2000); b < n; ++b) text += RandStr(rng, "xy", 1, 1) + "<t<t<t" + RandStr(rng, "ab", 1, 1);
+    std::vector<TReplaceItem> items;
+    // The place where it stops lies near byte 8192: long searches that occur
+    // once, at every markup there, are looked for first and replaced by
+    // themselves, so that each must be found where it stands.
+    for (size_t at = text.find("<t", 8100); at < 8300; at = text.find("<t", at + 1)) {
+      const std::string search = text.substr(at, 200);
+      const size_t key = Pick(rng, search.size() + 1);
+      items.push_back({search, key, search.substr(0, key)});
+    }
+    std::string cur = text;
+    for (const TReplaceItem& it : items) ReplaceSequentialLiteral(cur, std::vector<TReplaceItem>{it});
+    for (size_t k = 0, n = 100 + Pick(rng, 200); k < n; ++k) {
+      // A later block of the text as changed so far, or of the original.
+      const std::string& from = Pick(rng, 2) == 0 ? cur : text;
+      size_t at = from.find("<t", Pick(rng, from.size()));
+      if (at == std::string::npos) at = from.find("<t");
+      if (at == std::string::npos) continue;
+      TReplaceItem it{from.substr(at, 17 + Pick(rng, 24)), 0, ""};
+      it.keyLen = Pick(rng, it.search.size() + 1);
+      it.replacement = Pick(rng, 3) == 0 ? "<t" + RandStr(rng, "ab", 0, 8) : RandStr(rng, "abxy", 0, 6);
+      std::vector<TReplaceItem> one = {it};
+      ReplaceSequentialLiteral(cur, one);
+      items.push_back(it);
+    }
+    Tally(cov, text, items);
+    ExpectSame(text, items);
+    if (HasFailure()) {
+      ADD_FAILURE() << "case " << c;
+      return;
+    }
+  }
+  EXPECT_GT(cov.created, 0u) << cov;
+  EXPECT_GT(cov.destroyed, 0u) << cov;
+}
+
 TEST(FastReplaceRandom, ZeroLengthKeysAndEqualReplacements) {
   std::mt19937 rng(2024);
   for (int c = 0; c < 1500; ++c) {
