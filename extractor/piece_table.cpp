@@ -18,6 +18,8 @@ void PieceTable::CutAt(uint64_t pos) {
   auto [t, o] = Find(pos);
   if (o == 0) return;
   uint32_t n = NewNode(nodes_[t].src, nodes_[t].off + o, nodes_[t].len - o);
+  nodes_[n].next = nodes_[t].next;
+  nodes_[t].next = n;
   nodes_[t].len = o;
   FixUp(t);
   InsertAfter(t, n);
@@ -96,15 +98,18 @@ uint32_t PieceTable::NewNode(uint32_t src, uint64_t off, uint64_t len) {
   n.sum = len;
   n.cnt = 1;
   n.alive = true;
+  n.min0 = src == 0 ? off : kNoOriginal;
   nodes_.push_back(n);
   uint32_t id = static_cast<uint32_t>(nodes_.size() - 1);
-  map_.emplace(std::make_pair(src, off), id);
+  if (src >= first_.size()) first_.resize(src + 1, 0);
+  if (first_[src] == 0) first_[src] = id;
   return id;
 }
 
 void PieceTable::Pull(uint32_t x) {
   Node& n = nodes_[x];
   n.sum = (n.alive ? n.len : 0) + nodes_[n.l].sum + nodes_[n.r].sum;
+  n.min0 = nodes_[n.l].min0 != kNoOriginal ? nodes_[n.l].min0 : (n.src == 0 ? n.off : nodes_[n.r].min0);
   n.cnt = 1 + nodes_[n.l].cnt + nodes_[n.r].cnt;
   if (n.l) nodes_[n.l].p = x;
   if (n.r) nodes_[n.r].p = x;

@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -80,12 +79,20 @@ class PieceTable {
 
   // Piece holding the byte id (alive or dead); refreshes the hint.
   uint32_t Resolve(Ident& id) const {
-    const Node& n = nodes_[id.node];
-    if (id.node != 0 && n.src == id.src && id.off >= n.off && id.off - n.off < n.len) return id.node;
-    auto it = map_.upper_bound(std::make_pair(id.src, id.off));
-    --it;
-    id.node = it->second;
-    return id.node;
+    uint32_t x = id.node;
+    const Node& n = nodes_[x];
+    if (x != 0 && n.src == id.src && id.off >= n.off && id.off - n.off < n.len) return x;
+    if (id.src == 0) {
+      x = FindOriginal(id.off);
+    } else {
+      // The bytes of an edit are split only by later cuts, each of which
+      // leaves the left part in its piece: the byte is in the hinted piece
+      // (or the source's first) or in one of the parts cut off after it.
+      if (x == 0 || n.src != id.src || n.off > id.off) x = first_[id.src];
+      while (id.off - nodes_[x].off >= nodes_[x].len) x = nodes_[x].next;
+    }
+    id.node = x;
+    return x;
   }
 
   // True when byte a comes before byte b in the text (dead bytes included).
@@ -153,11 +160,32 @@ class PieceTable {
   }
 
  private:
+  static constexpr uint64_t kNoOriginal = ~uint64_t{0};
+
   struct Node {
     uint32_t l = 0, r = 0, p = 0, pri = 0, src = 0;
+    uint32_t next = 0;  // the piece cut off this one's end last (same source; 0: none)
     uint64_t cnt = 0, off = 0, len = 0, sum = 0, label = 0;
+    // Smallest offset of a piece of the original text in the subtree: these
+    // pieces stay in the order of their offsets, so an offset of the
+    // original text leads down the tree to its piece.
+    uint64_t min0 = kNoOriginal;
     bool alive = false;
   };
+
+  // The piece of the original text (alive or dead) that holds offset o.
+  uint32_t FindOriginal(uint64_t o) const {
+    for (uint32_t t = root_;;) {
+      const Node& n = nodes_[t];
+      if (nodes_[n.r].min0 <= o) {
+        t = n.r;
+      } else if (n.src == 0 && n.off <= o) {
+        return t;
+      } else {
+        t = n.l;
+      }
+    }
+  }
 
   static constexpr uint64_t kLabelEnd = uint64_t{1} << 62;
   // Step from the neighbour of a piece that becomes the first or the last:
@@ -194,7 +222,7 @@ class PieceTable {
 
   const std::vector<std::string_view>& sources_;
   std::vector<Node> nodes_;
-  std::map<std::pair<uint32_t, uint64_t>, uint32_t> map_;
+  std::vector<uint32_t> first_;  // first piece of each source
   uint32_t root_ = 0;
   uint64_t seed_ = 0x9E3779B97F4A7C15ull;
 };
