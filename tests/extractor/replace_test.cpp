@@ -67,10 +67,14 @@ TEST(ReplaceItems, FirstMissPausesOnceBeforeTheRunGoesOn) {
 }
 
 TEST(FindBytes, AgreesWithPlainSearch) {
+  // Texts long enough for the sixteen-byte steps, and texts of mostly one
+  // letter, on which the search hands over to the linear one midway.
   std::mt19937 rng(5);
-  for (int round = 0; round < 3000; ++round) {
-    std::string hay = RandomString(rng, std::string("ab\0c", 4), 0, 80);
-    std::string needle = RandomString(rng, std::string("ab\0c", 4), 0, 12);
+  const std::string alphabets[] = {std::string("ab\0c", 4), "aaaaaaab", "abcdefghijklmnop"};
+  for (int round = 0; round < 6000; ++round) {
+    const std::string& alpha = alphabets[round % 3];
+    std::string hay = RandomString(rng, alpha, 0, round % 2 ? 80 : 2000);
+    std::string needle = round % 4 == 0 ? RandomPiece(rng, hay, 40) : RandomString(rng, alpha, 0, round % 5 == 0 ? 40 : 12);
     size_t from = 1 + rng() % (hay.size() + 2);
     size_t r = hay.find(needle, from - 1);
     size_t want = needle.empty() || from > hay.size() || r == std::string::npos ? 0 : r + 1;
