@@ -6,13 +6,6 @@ void PieceTable::Init(uint64_t len) {
   nodes_[root_].label = kLabelEnd / 2;
 }
 
-uint64_t PieceTable::RankCount(uint32_t x) const {
-  uint64_t r = nodes_[nodes_[x].l].cnt + 1;
-  for (uint32_t p = nodes_[x].p; p != 0; x = p, p = nodes_[p].p)
-    if (nodes_[p].r == x) r += nodes_[nodes_[p].l].cnt + 1;
-  return r;
-}
-
 void PieceTable::CutAt(uint64_t pos) {
   if (pos >= Total()) return;
   auto [t, o] = Find(pos);
@@ -96,7 +89,6 @@ uint32_t PieceTable::NewNode(uint32_t src, uint64_t off, uint64_t len) {
   n.off = off;
   n.len = len;
   n.sum = len;
-  n.cnt = 1;
   n.alive = true;
   n.min0 = src == 0 ? off : kNoOriginal;
   nodes_.push_back(n);
@@ -110,7 +102,6 @@ void PieceTable::Pull(uint32_t x) {
   Node& n = nodes_[x];
   n.sum = (n.alive ? n.len : 0) + nodes_[n.l].sum + nodes_[n.r].sum;
   n.min0 = nodes_[n.l].min0 != kNoOriginal ? nodes_[n.l].min0 : (n.src == 0 ? n.off : nodes_[n.r].min0);
-  n.cnt = 1 + nodes_[n.l].cnt + nodes_[n.r].cnt;
   if (n.l) nodes_[n.l].p = x;
   if (n.r) nodes_[n.r].p = x;
 }
@@ -119,49 +110,40 @@ void PieceTable::FixUp(uint32_t x) {
   for (; x != 0; x = nodes_[x].p) Pull(x);
 }
 
-void PieceTable::Split(uint32_t t, uint64_t k, uint32_t& a, uint32_t& b) {
-  if (t == 0) {
-    a = b = 0;
-    return;
-  }
-  uint64_t lc = nodes_[nodes_[t].l].cnt;
-  if (k <= lc) {
-    uint32_t x, y;
-    Split(nodes_[t].l, k, x, y);
-    nodes_[t].l = y;
-    Pull(t);
-    a = x;
-    b = t;
+void PieceTable::Rotate(uint32_t x) {
+  const uint32_t y = nodes_[x].p, g = nodes_[y].p;
+  if (nodes_[y].l == x) {
+    nodes_[y].l = nodes_[x].r;
+    nodes_[x].r = y;
   } else {
-    uint32_t x, y;
-    Split(nodes_[t].r, k - lc - 1, x, y);
-    nodes_[t].r = x;
-    Pull(t);
-    a = t;
-    b = y;
+    nodes_[y].r = nodes_[x].l;
+    nodes_[x].l = y;
   }
-}
-
-uint32_t PieceTable::Merge(uint32_t a, uint32_t b) {
-  if (a == 0) return b;
-  if (b == 0) return a;
-  if (nodes_[a].pri > nodes_[b].pri) {
-    uint32_t r = Merge(nodes_[a].r, b);
-    nodes_[a].r = r;
-    Pull(a);
-    return a;
-  }
-  uint32_t l = Merge(a, nodes_[b].l);
-  nodes_[b].l = l;
-  Pull(b);
-  return b;
+  nodes_[x].p = g;
+  if (g != 0) (nodes_[g].l == y ? nodes_[g].l : nodes_[g].r) = x;
+  Pull(y);
+  Pull(x);
 }
 
 void PieceTable::InsertAfter(uint32_t after, uint32_t n) {
-  uint64_t k = after == 0 ? 0 : RankCount(after);
-  uint32_t a, b;
-  Split(root_, k, a, b);
-  root_ = Merge(Merge(a, n), b);
-  nodes_[root_].p = 0;
+  // n goes in as a leaf right after `after` (as its right child, or as the
+  // left child of the first piece of its right subtree), then rises while
+  // its priority beats its parent's; the sums are made again up to the root.
+  if (root_ == 0) {
+    root_ = n;
+  } else {
+    uint32_t parent = after;
+    bool left = false;
+    if (after == 0 || nodes_[after].r != 0) {
+      parent = after == 0 ? root_ : nodes_[after].r;
+      while (nodes_[parent].l != 0) parent = nodes_[parent].l;
+      left = true;
+    }
+    (left ? nodes_[parent].l : nodes_[parent].r) = n;
+    nodes_[n].p = parent;
+    while (nodes_[n].p != 0 && nodes_[n].pri > nodes_[nodes_[n].p].pri) Rotate(n);
+    if (nodes_[n].p == 0) root_ = n;
+    FixUp(nodes_[n].p);
+  }
   AssignLabel(after, n);
 }

@@ -165,7 +165,7 @@ class PieceTable {
   struct Node {
     uint32_t l = 0, r = 0, p = 0, pri = 0, src = 0;
     uint32_t next = 0;  // the piece cut off this one's end last (same source; 0: none)
-    uint64_t cnt = 0, off = 0, len = 0, sum = 0, label = 0;
+    uint64_t off = 0, len = 0, sum = 0, label = 0;
     // Smallest offset of a piece of the original text in the subtree: these
     // pieces stay in the order of their offsets, so an offset of the
     // original text leads down the tree to its piece.
@@ -208,16 +208,13 @@ class PieceTable {
     return p;
   }
 
-  // Number of pieces (tombstones included) up to and including x.
-  uint64_t RankCount(uint32_t x) const;
   // Gives piece n, just linked after piece `after` (0: first), a label.
   void AssignLabel(uint32_t after, uint32_t n);
   uint32_t NewNode(uint32_t src, uint64_t off, uint64_t len);
   void Pull(uint32_t x);
   void FixUp(uint32_t x);
-  // First k pieces into a, the rest into b.
-  void Split(uint32_t t, uint64_t k, uint32_t& a, uint32_t& b);
-  uint32_t Merge(uint32_t a, uint32_t b);
+  // Turns x's edge to its parent around, x taking the parent's place.
+  void Rotate(uint32_t x);
   void InsertAfter(uint32_t after, uint32_t n);
 
   const std::vector<std::string_view>& sources_;
