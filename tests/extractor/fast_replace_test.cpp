@@ -320,6 +320,19 @@ void Tally(Coverage& cov, const std::string& text, const std::vector<TReplaceIte
   }
 }
 
+// Compares both forms on random case c; false, naming the case, when they
+// differ. With a coverage tally, counts what the case exercises first.
+bool SameOnCase(const std::string& text, const std::vector<TReplaceItem>& items, int c) {
+  ExpectSame(text, items);
+  if (!::testing::Test::HasFailure()) return true;
+  ADD_FAILURE() << "case " << c;
+  return false;
+}
+bool SameOnCase(Coverage& cov, const std::string& text, const std::vector<TReplaceItem>& items, int c) {
+  Tally(cov, text, items);
+  return SameOnCase(text, items, c);
+}
+
 TEST(FastReplaceRandom, SmallAlphabets) {
   std::mt19937 rng(12345);
   const std::vector<std::string> alphabets = {"a", "ab", "abc", "abcd"};
@@ -328,12 +341,7 @@ TEST(FastReplaceRandom, SmallAlphabets) {
     const std::string& alpha = alphabets[c % alphabets.size()];
     std::string text = RandStr(rng, alpha, 0, 40);
     std::vector<TReplaceItem> items = MakeItems(rng, text, alpha, Pick(rng, 25), 5);
-    Tally(cov, text, items);
-    ExpectSame(text, items);
-    if (HasFailure()) {
-      ADD_FAILURE() << "case " << c;
-      return;
-    }
+    if (!SameOnCase(cov, text, items, c)) return;
   }
   // The generator must really make later searches appear and disappear.
   EXPECT_GT(cov.created, cov.items / 50) << cov;
@@ -351,12 +359,7 @@ TEST(FastReplaceRandom, LongerSearchesOverAnchorLength) {
     std::vector<TReplaceItem> items = MakeItems(rng, text, alpha, 10 + Pick(rng, 60), 80);
     for (TReplaceItem& it : items)
       if (Pick(rng, 4) == 0) it.replacement += RandStr(rng, alpha, 30, 60);
-    Tally(cov, text, items);
-    ExpectSame(text, items);
-    if (HasFailure()) {
-      ADD_FAILURE() << "case " << c;
-      return;
-    }
+    if (!SameOnCase(cov, text, items, c)) return;
   }
   EXPECT_GT(cov.created, 0u) << cov;
   EXPECT_GT(cov.destroyed, 0u) << cov;
@@ -368,11 +371,7 @@ TEST(FastReplaceRandom, LargerTextsManyItems) {
     std::string alpha = c % 3 == 0 ? "ab" : (c % 3 == 1 ? "abc" : "abcdefgh");
     std::string text = RandStr(rng, alpha, 2000, 20000);
     std::vector<TReplaceItem> items = MakeItems(rng, text, alpha, 300 + Pick(rng, 700), 12);
-    ExpectSame(text, items);
-    if (HasFailure()) {
-      ADD_FAILURE() << "case " << c;
-      return;
-    }
+    if (!SameOnCase(text, items, c)) return;
   }
 }
 
@@ -418,12 +417,7 @@ TEST(FastReplaceRandom, GameLikeFiles) {
       items.push_back(it);
     }
     if (Pick(rng, 4) == 0 && !items.empty()) items.push_back({"", 0, "x"});
-    Tally(cov, text, items);
-    ExpectSame(text, items);
-    if (HasFailure()) {
-      ADD_FAILURE() << "case " << c;
-      return;
-    }
+    if (!SameOnCase(cov, text, items, c)) return;
   }
   EXPECT_GT(cov.created, cov.found / 50) << cov;
 }
@@ -456,12 +450,7 @@ TEST(FastReplaceRandom, LongSearchesOverLowEntropyText) {
           items.push_back({"b", 1, RandStr(rng, "aaab", 0, 80)});
       }
     }
-    Tally(cov, text, items);
-    ExpectSame(text, items);
-    if (HasFailure()) {
-      ADD_FAILURE() << "case " << c;
-      return;
-    }
+    if (!SameOnCase(cov, text, items, c)) return;
   }
   EXPECT_GT(cov.created, 0u) << cov;
 }
@@ -487,12 +476,7 @@ TEST(FastReplaceRandom, SearchesSharingAMarkupPrefix) {
       std::string rep = Pick(rng, 3) == 0 ? tag + RandStr(rng, "ab\"", 0, 6) : RandStr(rng, "xy", 0, 6);
       items.push_back({s + (right ? "\"" : ""), tag.size() + Pick(rng, s.size() - tag.size() + 1), rep});
     }
-    Tally(cov, text, items);
-    ExpectSame(text, items);
-    if (HasFailure()) {
-      ADD_FAILURE() << "case " << c;
-      return;
-    }
+    if (!SameOnCase(cov, text, items, c)) return;
   }
   EXPECT_GT(cov.created, 0u) << cov;
 }
@@ -531,12 +515,7 @@ TEST(FastReplaceRandom, LeadInsDenserThanTheSampleShows) {
       ReplaceSequentialLiteral(cur, one);
       items.push_back(it);
     }
-    Tally(cov, text, items);
-    ExpectSame(text, items);
-    if (HasFailure()) {
-      ADD_FAILURE() << "case " << c;
-      return;
-    }
+    if (!SameOnCase(cov, text, items, c)) return;
   }
   EXPECT_GT(cov.created, 0u) << cov;
   EXPECT_GT(cov.destroyed, 0u) << cov;
@@ -552,11 +531,7 @@ TEST(FastReplaceRandom, ZeroLengthKeysAndEqualReplacements) {
       if (k == 0) it.keyLen = 0;
       if (k == 1) it.replacement = it.search.substr(0, it.keyLen);
     }
-    ExpectSame(text, items);
-    if (HasFailure()) {
-      ADD_FAILURE() << "case " << c;
-      return;
-    }
+    if (!SameOnCase(text, items, c)) return;
   }
 }
 
@@ -573,11 +548,7 @@ TEST(FastReplaceRandom, ManyItemsSameSearchDenseText) {
       const std::string& s = searches[Pick(rng, searches.size())];
       items.push_back({s, Pick(rng, s.size() + 1), RandStr(rng, "ab", 0, 3)});
     }
-    ExpectSame(text, items);
-    if (HasFailure()) {
-      ADD_FAILURE() << "case " << c;
-      return;
-    }
+    if (!SameOnCase(text, items, c)) return;
   }
 }
 
