@@ -14,9 +14,8 @@
 
 // Each string is entered under one anchor: the kQ bytes at an offset
 // j <= kMaxShift that look rarest in a sample of the text (or its first kQ
-// bytes, see MatchLeads). At a text
-// position x whose kQ bytes equal an anchor, the strings of that anchor and
-// offset j may start at x - j. Strings that share anchor and offset form a
+// bytes, see MatchLeads). At a text position x whose kQ bytes equal an
+// anchor, the strings of that anchor and offset j may start at x - j. Strings that share anchor and offset form a
 // group kept in sorted order, with for each the longest other member that is
 // a prefix of it, so that a group of many strings (say with a common markup
 // prefix) is checked by a binary search rather than one by one. A filter
@@ -68,9 +67,9 @@ class GramAnchors {
   // matched (0: nothing done). When all strings begin with one of a few
   // short lead-ins (the markup or quote that a script puts before each
   // string) and these are rare in the text, the strings are entered under
-  // their first kQ bytes: the lead-ins are found with the byte search of the
-  // C library, far faster than a look-up per position, and each place needs
-  // one look-up. Stops when more() fails, and gives up, leaving the rest to
+  // their first kQ bytes: the lead-ins are found with the byte search
+  // (find_bytes.h), far faster than a look-up per position, and each place
+  // needs one look-up. Stops when more() fails, and gives up, leaving the rest to
   // MatchRange, when the lead-ins prove more frequent than the sample showed.
   template <class More, class Active, class F>
   size_t MatchLeads(const char* data, size_t n, More more, Active active, F f) const {
@@ -95,8 +94,8 @@ class GramAnchors {
   static constexpr size_t kMaxLeadLen = 4;
   // A check at a lead-in costs about this many look-ups of a scan of every
   // position; the lead-ins are not used when the sample shows them costing
-  // half as much as that scan, and given up when their checks cost more than
-  // the scan would have, past a first allowance.
+  // more than half of that scan, and given up when their checks cost more
+  // than the scan would have, past a first allowance.
   static constexpr size_t kLeadProbeCost = 4;
   static constexpr size_t kLeadBudget = 4096;
 
