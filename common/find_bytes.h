@@ -39,6 +39,11 @@ inline size_t FindFirstBytes(std::string_view hay, std::string_view needle) {
     const void* f = std::memchr(hay.data(), static_cast<unsigned char>(needle[0]), n);
     return f == nullptr ? std::string_view::npos : static_cast<size_t>(static_cast<const char*>(f) - hay.data());
   }
+  // The rest of the search, from place i on, by the linear search.
+  auto linearFrom = [&](size_t i) {
+    const size_t f = find_bytes_detail::Linear(hay.substr(i), needle);
+    return f == std::string_view::npos ? f : i + f;
+  };
   size_t i = 0;
 #if defined(__SSE2__)
   const char* d = hay.data();
@@ -56,13 +61,17 @@ inline size_t FindFirstBytes(std::string_view hay, std::string_view needle) {
       mask &= mask - 1;
       // More than one false place in sixteen bytes on average: the text
       // is too like the needle for this filter.
-      if (++misses > 64 + i / 16) {
-        const size_t f = find_bytes_detail::Linear(hay.substr(i), needle);
-        return f == std::string_view::npos ? f : i + f;
-      }
+      if (++misses > 64 + i / 16) return linearFrom(i);
     }
   }
 #endif
-  const size_t f = find_bytes_detail::Linear(hay.substr(i), needle);
-  return f == std::string_view::npos ? f : i + f;
+  return linearFrom(i);
+}
+
+// Offset in hay of the first occurrence of needle (non-empty) that starts at
+// or after from, or npos.
+inline size_t FindBytesFrom(std::string_view hay, std::string_view needle, size_t from) {
+  if (from > hay.size()) return std::string_view::npos;
+  const size_t f = FindFirstBytes(hay.substr(from), needle);
+  return f == std::string_view::npos ? f : from + f;
 }

@@ -15,10 +15,11 @@
 // Each string is entered under one anchor: the kQ bytes at an offset
 // j <= kMaxShift that look rarest in a sample of the text (or its first kQ
 // bytes, see MatchLeads). At a text position x whose kQ bytes equal an
-// anchor, the strings of that anchor and offset j may start at x - j. Strings that share anchor and offset form a
-// group kept in sorted order, with for each the longest other member that is
-// a prefix of it, so that a group of many strings (say with a common markup
-// prefix) is checked by a binary search rather than one by one. A filter
+// anchor, the strings of that anchor and offset j may start at x - j.
+// Strings that share anchor and offset form a group kept in sorted order,
+// with for each the longest other member that is a prefix of it, so that a
+// group of many strings (say with a common markup prefix) is checked by a
+// binary search rather than one by one. A filter
 // (word_filter.h) rejects most positions that hold no anchor with one
 // look-up in a small table.
 class GramAnchors {
@@ -69,21 +70,22 @@ class GramAnchors {
   // string) and these are rare in the text, the strings are entered under
   // their first kQ bytes: the lead-ins are found with the byte search
   // (find_bytes.h), far faster than a look-up per position, and each place
-  // needs one look-up. Stops when more() fails, and gives up, leaving the rest to
-  // MatchRange, when the lead-ins prove more frequent than the sample showed.
+  // needs one look-up. Stops when more() fails, and gives up, leaving the
+  // rest to MatchRange, when the lead-ins prove more frequent than the
+  // sample showed.
   template <class More, class Active, class F>
   size_t MatchLeads(const char* data, size_t n, More more, Active active, F f) const {
     if (leads_.empty()) return 0;
     const std::string_view text(data, n);
     size_t next[kMaxLeads];
-    for (size_t i = 0; i < leads_.size(); ++i) next[i] = FindFrom(text, leads_[i], 0);
+    for (size_t i = 0; i < leads_.size(); ++i) next[i] = FindBytesFrom(text, leads_[i], 0);
     size_t probes = 0;
     for (;;) {
       const size_t s = *std::min_element(next, next + leads_.size());
       if (s == std::string_view::npos || !more()) return n;
       if (s + kQ <= n) MatchAt(data, n, s, active, f);
       for (size_t i = 0; i < leads_.size(); ++i)
-        if (next[i] == s) next[i] = FindFrom(text, leads_[i], s + 1);
+        if (next[i] == s) next[i] = FindBytesFrom(text, leads_[i], s + 1);
       if (++probes * kLeadProbeCost > s + kLeadBudget) return s + 1;
     }
   }
@@ -98,12 +100,6 @@ class GramAnchors {
   // than the scan would have, past a first allowance.
   static constexpr size_t kLeadProbeCost = 4;
   static constexpr size_t kLeadBudget = 4096;
-
-  static size_t FindFrom(std::string_view text, std::string_view lead, size_t from) {
-    if (from >= text.size()) return std::string_view::npos;
-    const size_t f = FindFirstBytes(text.substr(from), lead);
-    return f == std::string_view::npos ? f : from + f;
-  }
 
   // The hash-table part of MatchAt, for a gram that passed the filter.
   template <class Active, class F>

@@ -19,9 +19,8 @@
 
 size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
   if (needle.empty() || from < 1 || from > hay.size()) return 0;
-  const size_t start = from - 1;
-  const size_t r = FindFirstBytes(hay.substr(start), needle);
-  return r == std::string_view::npos ? 0 : start + r + 1;
+  const size_t r = FindBytesFrom(hay, needle, from - 1);
+  return r == std::string_view::npos ? 0 : r + 1;
 }
 
 namespace {

@@ -11,17 +11,19 @@
 //   kinds. A clean original occurrence lies on original bytes that no edit has
 //   removed or separated; per search string these are found in original order
 //   (all search strings at once in one pass over the original text, as many as
-//   the uses need, then one at a time with memmem), and an occurrence stays
-//   valid as long as two bit sets (removed original bytes, places where
-//   something was inserted between two original bytes) show nothing inside
-//   it. Any other occurrence touches the bytes of some edit (contains an
-//   inserted byte or the seam where bytes were removed); right after each edit
-//   the text around it is searched for the search strings still in use, and
-//   what is found is kept per search string in a heap in text order, checked
-//   against the current text when it comes to the top.
+//   the uses need, then one at a time with the byte search of find_bytes.h),
+//   and an occurrence stays valid as long as two bit sets (removed original
+//   bytes, places where something was inserted between two original bytes)
+//   show nothing inside it. Any other occurrence touches the bytes of some
+//   edit (contains an inserted byte or the seam where bytes were removed);
+//   right after each edit the text around it is searched for the search
+//   strings still in use, and what is found is kept per search string in a
+//   heap in text order, checked against the current text when it comes to
+//   the top.
 // - Search strings of 8 bytes or more are found through an 8-byte anchor near
-//   their start and a hash table (gram_anchors.h); shorter ones with an
-//   Aho-Corasick automaton. After an edit, the gram index (gram_index.h)
+//   their start and a hash table (gram_anchors.h; in the first pass, where
+//   they all begin with a few rare lead-ins, only where one stands); shorter
+//   ones with an Aho-Corasick automaton. After an edit, the gram index (gram_index.h)
 //   bounds how far back the text must be searched again.
 // - The first occurrence is the earlier of the first valid candidate of each
 //   kind; all occurrences are the two kinds merged in text order.
@@ -200,7 +202,7 @@ struct TrackedText::Impl {
   }
 
   // Original occurrence number idx (from ptr on) of pattern pid, found with
-  // memmem when not yet known; false past the last one.
+  // the byte search when not yet known; false past the last one.
   bool OriginalAt(uint32_t pid, size_t idx, uint64_t& o) {
     OrigList& ol = orig_[pid];
     while (idx >= ol.occ.size()) {
@@ -210,12 +212,11 @@ struct TrackedText::Impl {
         ol.exhausted = true;
         return false;
       }
-      const size_t f = FindFirstBytes(text_.substr(ol.scanFrom), p);
-      if (f == std::string_view::npos) {
+      const size_t at = FindBytesFrom(text_, p, ol.scanFrom);
+      if (at == std::string_view::npos) {
         ol.exhausted = true;
         return false;
       }
-      const uint64_t at = ol.scanFrom + f;
       ol.occ.push_back(at);
       ol.scanFrom = at + 1;
     }
