@@ -14,20 +14,33 @@ std::string DecodeUtf16Body(std::string_view body, bool bigEndian) {
   return text;
 }
 
-}  // namespace
-
-std::vector<std::string> LineFileLines(std::string_view bytes) {
-  std::string decoded;
+// The text of a line file's bytes: decoded into `decoded` behind a UTF-16
+// mark, without a leading UTF-8 mark.
+std::string_view LineFileText(std::string_view bytes, std::string& decoded) {
   std::string_view text = bytes;
   if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
     decoded = DecodeUtf16Body(bytes.substr(2), bytes[0] == '\xFE');
     text = decoded;
   }
   if (StartsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
-  return SplitLines(text, TNulByte::InLine);
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> LineFileLines(std::string_view bytes) {
+  std::string decoded;
+  return SplitLines(LineFileText(bytes, decoded), TNulByte::InLine);
 }
 
 std::vector<std::string> ReadLineFile(const std::string& path) { return LineFileLines(ReadWholeFile(path)); }
+
+void TLineFileView::Load(const std::string& path) {
+  lines_.clear();
+  decoded_.clear();
+  bytes_ = ReadWholeFile(path);
+  lines_ = SplitLineViews(LineFileText(bytes_, decoded_), TNulByte::InLine);
+}
 
 void SaveLineFile(const std::string& path, const std::vector<std::string>& lines) {
   WriteWholeFile(path, JoinLines(lines));

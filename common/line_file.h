@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/byte_buffer.h"
+
 // The lines of a line file's bytes:
 // - behind FF FE (little-endian) or FE FF (big-endian) the UTF-16 units
 //   become UTF-8: a surrogate pair as its one character, an unpaired
@@ -22,6 +24,28 @@ std::vector<std::string> LineFileLines(std::string_view bytes);
 
 // Reads the file whole (ReadWholeFile, with its errors) and gives its lines.
 std::vector<std::string> ReadLineFile(const std::string& path);
+
+// A line file read whole, its lines as views into the bytes it keeps: a
+// text file of 10^5 lines costs one block instead of one string per line.
+// The lines are those of ReadLineFile. Not copied or moved: the views point
+// into the object itself.
+class TLineFileView {
+ public:
+  TLineFileView() = default;
+  TLineFileView(const TLineFileView&) = delete;
+  TLineFileView& operator=(const TLineFileView&) = delete;
+
+  // Reads the file (ReadWholeFile, with its errors) in place of the lines held.
+  void Load(const std::string& path);
+
+  size_t size() const { return lines_.size(); }
+  std::string_view operator[](size_t i) const { return lines_[i]; }
+
+ private:
+  TByteBuffer bytes_;
+  std::string decoded_;  // the text of a UTF-16 file, as UTF-8
+  std::vector<std::string_view> lines_;
+};
 
 // Writes the lines as a line file: 8-bit text, every line followed by CR LF,
 // no mark, through a temporary file put over the target (WriteWholeFile,

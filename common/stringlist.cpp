@@ -54,24 +54,44 @@ inline size_t NextBreak(const char* p, size_t i, size_t n, bool nulEnds) {
 
 }  // namespace
 
-std::vector<std::string> SplitLines(std::string_view text, TNulByte nul) {
+namespace {
+
+// Calls add(pointer, length) for every line of text, in order.
+template <class Add>
+void ForEachLine(std::string_view text, TNulByte nul, Add add) {
   const bool nulEnds = nul == TNulByte::EndsText;
-  std::vector<std::string> lines;
   const size_t n = text.size();
   const char* p = text.data();
-  // At most one line per line feed and one more: the table is made once.
-  lines.reserve(CountBytes(p, n, '\n') + 1);
   size_t start = 0;
   while (start < n) {
     const size_t i = NextBreak(p, start, n, nulEnds);
     if (i == n || p[i] == '\0') {
-      if (i > start) lines.emplace_back(p + start, i - start);
+      if (i > start) add(p + start, i - start);
       break;
     }
-    lines.emplace_back(p + start, i - start);
+    add(p + start, i - start);
     start = i + (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n' ? 2 : 1);
   }
+}
+
+// The lines of text, of type Line (a string or a view).
+template <class Line>
+std::vector<Line> SplitInto(std::string_view text, TNulByte nul) {
+  std::vector<Line> lines;
+  // At most one line per line feed and one more: the table is made once.
+  lines.reserve(CountBytes(text.data(), text.size(), '\n') + 1);
+  ForEachLine(text, nul, [&](const char* p, size_t len) { lines.emplace_back(p, len); });
   return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitLines(std::string_view text, TNulByte nul) {
+  return SplitInto<std::string>(text, nul);
+}
+
+std::vector<std::string_view> SplitLineViews(std::string_view text, TNulByte nul) {
+  return SplitInto<std::string_view>(text, nul);
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {

@@ -15,6 +15,8 @@ enum class TNulByte { EndsText, InLine };
 // gives no empty last line. A NUL byte ends the whole text, or with InLine
 // stays an ordinary byte of its line.
 std::vector<std::string> SplitLines(std::string_view text, TNulByte nul = TNulByte::EndsText);
+// The same lines as views into text.
+std::vector<std::string_view> SplitLineViews(std::string_view text, TNulByte nul = TNulByte::EndsText);
 // Every line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 

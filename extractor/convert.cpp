@@ -91,10 +91,10 @@ std::string ExportText(const std::string& text, std::string_view advKeys, const 
   return t;
 }
 
-std::string ImportText(const std::string& text, std::string_view advKeys, const TParametrs& p,
+std::string ImportText(std::string_view text, std::string_view advKeys, const TParametrs& p,
                        std::string& quotWarnings, std::vector<std::string>& consoleLines) {
-  if (text.empty()) return text;
-  std::string t = text;
+  std::string t(text);
+  if (t.empty()) return t;
   if (p.border_quot) {
     if (!t.empty() && t.front() == '"') t.erase(0, 1);
     if (!t.empty() && t.back() == '"') t.pop_back();

@@ -21,7 +21,7 @@ std::string ExportText(const std::string& text, std::string_view advKeys, const 
 // double quote is appended to quotWarnings and its console line
 // ("Warning quot text: ...") is appended to consoleLines, to be printed by
 // the caller in order.
-std::string ImportText(const std::string& text, std::string_view advKeys, const TParametrs& p,
+std::string ImportText(std::string_view text, std::string_view advKeys, const TParametrs& p,
                        std::string& quotWarnings, std::vector<std::string>& consoleLines);
 
 // Backslash before every character that has a meaning in a pattern, so the

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <new>
 
 #include "common/find_bytes.h"
 #include "common/line_file.h"
+#include "common/parallel_for.h"
 #include "common/platform.h"
 #include "common/classic_string.h"
 #include "extractor/convert.h"
@@ -25,13 +27,21 @@ size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
 
 namespace {
 
-// A line prepared for its search: key and replacement (left part included)
-// and the console lines that their conversion produced.
+// A line prepared for its search: key and replacement (left part included),
+// the console lines that their conversion produced and its quote warnings
+// for the report.
 struct TPrepared {
   std::string key;
   std::string replacement;
   std::vector<std::string> messages;
+  std::string quotWarnings;
 };
+
+// Lines converted at a time, on every processor; the replacement then takes
+// them in order.
+constexpr size_t kPrepareBatch = 16384;
+// Lines a worker takes at a time.
+constexpr size_t kPrepareChunk = 512;
 
 std::string Inner(std::string_view line, const std::string& prefix, const std::string& suffix) {
   return Copy(line, static_cast<long long>(prefix.size()) + 1,
@@ -48,10 +58,17 @@ class TReplacer {
   void Run();
 
  private:
-  TPrepared Prepare(size_t i);
+  // Converts line i into r (which may hold an earlier line's strings); r
+  // keeps what was done when the conversion fails.
+  void Prepare(size_t i, TPrepared& r) const;
+  // Calls use(line) for every line in order, current_ its index, the lines
+  // converted batch by batch on every processor beforehand. A failed
+  // conversion raises its error when its line comes, with current_ there and
+  // its quote warnings reported, as in a run that converts line by line.
+  void ForEachPrepared(const std::function<void(TPrepared&)>& use);
   void Miss(const std::string& key);
-  void PrintMessages(const TPrepared& line) {
-    for (const auto& m : line.messages) reporter_.Line(m);
+  void PrintMessages(const std::vector<std::string>& messages) {
+    for (const auto& m : messages) reporter_.Line(m);
   }
   // Converts every line, then runs them all through one sequential engine.
   void RunSequential(TPartsEngine engine);
@@ -70,7 +87,7 @@ class TReplacer {
   TDataText& data_;
   TReportState& report_;
   TReporter& reporter_;
-  std::vector<std::string> translated_;
+  TLineFileView translated_;
   // The replaced data text, written from its parts: views of the data text
   // and of the replacements, which the members below keep.
   TByteParts out_;
@@ -84,8 +101,9 @@ class TReplacer {
 
 const std::string TReplacer::kEmpty;
 
-TPrepared TReplacer::Prepare(size_t i) {
-  TPrepared r;
+void TReplacer::Prepare(size_t i, TPrepared& r) const {
+  r.messages.clear();
+  r.quotWarnings.clear();
   const TInfoLINE& item = ex_.items[i];
   const bool hasEntry = item.script_index >= 0 && static_cast<size_t>(item.script_index) < scripts_.size();
   const std::string& prefix = hasEntry ? scripts_[item.script_index].prefix : kEmpty;
@@ -95,13 +113,13 @@ TPrepared TReplacer::Prepare(size_t i) {
   // Without a prefix and suffix the inner texts are the lines themselves.
   const bool framed = !prefix.empty() || !suffix.empty();
   std::string innerExported, innerTranslated;
-  const std::string* exported = &ex_.lines[i];
-  const std::string* translated = &translated_[i];
+  std::string_view exported = ex_.lines[i];
+  std::string_view translated = translated_[i];
   if (framed) {
     innerExported = Inner(ex_.lines[i], prefix, suffix);
     innerTranslated = Inner(translated_[i], prefix, suffix);
-    exported = &innerExported;
-    translated = &innerTranslated;
+    exported = innerExported;
+    translated = innerTranslated;
   }
   if (p_.bq_sys && i < ex_.raw_lines.size()) {
     const std::string& raw = ex_.raw_lines[i];
@@ -112,9 +130,11 @@ TPrepared TReplacer::Prepare(size_t i) {
       innerExported = Inner(raw, prefix, suffix);
       const bool lead = !innerExported.empty() && innerExported.front() == '"';
       const bool trail = innerExported.size() > 1 && innerExported.back() == '"';
-      innerTranslated = (lead ? "\"" : "") + *translated + (trail ? "\"" : "");
-      exported = &innerExported;
-      translated = &innerTranslated;
+      std::string quoted;
+      quoted.append(lead ? "\"" : "").append(translated).append(trail ? "\"" : "");
+      innerTranslated = std::move(quoted);
+      exported = innerExported;
+      translated = innerTranslated;
     }
   }
   // The left part, then the converted text.
@@ -126,9 +146,43 @@ TPrepared TReplacer::Prepare(size_t i) {
     return s;
   };
   // The translated line first: this orders the console warnings.
-  r.replacement = withLeft(ImportText(*translated, adv, p_, report_.quot_warnings, r.messages));
-  r.key = withLeft(ImportText(*exported, adv, p_, report_.quot_warnings, r.messages));
-  return r;
+  r.replacement = withLeft(ImportText(translated, adv, p_, r.quotWarnings, r.messages));
+  r.key = withLeft(ImportText(exported, adv, p_, r.quotWarnings, r.messages));
+}
+
+void TReplacer::ForEachPrepared(const std::function<void(TPrepared&)>& use) {
+  const size_t n = ex_.lines.size();
+  std::vector<TPrepared> batch;
+  for (size_t from = 0; from < n; from += kPrepareBatch) {
+    const size_t count = std::min(kPrepareBatch, n - from);
+    batch.resize(count);
+    // Per chunk the first line that failed, with its error.
+    const size_t chunks = (count + kPrepareChunk - 1) / kPrepareChunk;
+    std::vector<size_t> failedAt(chunks, count);
+    std::vector<std::exception_ptr> failure(chunks);
+    struct TNone {};
+    ParallelFor<TNone>(chunks, 0, [&](TNone&, size_t c) {
+      const size_t end = std::min(count, (c + 1) * kPrepareChunk);
+      for (size_t k = c * kPrepareChunk; k < end; ++k) {
+        try {
+          Prepare(from + k, batch[k]);
+        } catch (...) {
+          failedAt[c] = k;
+          failure[c] = std::current_exception();
+          return;
+        }
+      }
+    });
+    for (size_t k = 0; k < count; ++k) {
+      current_ = from + k;
+      TPrepared& line = batch[k];
+      report_.quot_warnings += line.quotWarnings;
+      const size_t c = k / kPrepareChunk;
+      if (failedAt[c] == k) std::rethrow_exception(failure[c]);
+      use(line);
+    }
+  }
+  current_ = n;
 }
 
 void TReplacer::Miss(const std::string& key) {
@@ -157,13 +211,12 @@ void TReplacer::RunSequential(TPartsEngine engine) {
   messages.reserve(n);
   auto report = [&](const std::vector<bool>& found) {
     for (size_t i = 0; i < found.size(); ++i) {
-      for (const auto& m : messages[i]) reporter_.Line(m);
+      PrintMessages(messages[i]);
       if (!found[i]) Miss(items[i].search.substr(0, items[i].keyLen));
     }
   };
   try {
-    for (current_ = 0; current_ < n; ++current_) {
-      TPrepared line = Prepare(current_);
+    ForEachPrepared([&](TPrepared& line) {
       TReplaceItem item;
       item.keyLen = line.key.size();
       item.search = std::move(line.key);
@@ -171,7 +224,7 @@ void TReplacer::RunSequential(TPartsEngine engine) {
       item.replacement = std::move(line.replacement);
       items.push_back(std::move(item));
       messages.push_back(std::move(line.messages));
-    }
+    });
   } catch (...) {
     // Lines before the failing one are handled as a line-by-line run would
     // have handled them before it failed.
@@ -189,7 +242,7 @@ void TReplacer::RunRegexKeys() {
   messages.reserve(n);
   size_t reported = 0;
   auto report = [&](size_t i, bool found, const std::string& warning) {
-    for (const auto& m : messages[i]) reporter_.Line(m);
+    PrintMessages(messages[i]);
     if (!warning.empty()) reporter_.Line(warning);
     if (!found) Miss(items[i].key);
     reported = i + 1;
@@ -202,16 +255,15 @@ void TReplacer::RunRegexKeys() {
       // The failing line's conversion messages come before its error, as in
       // a line-by-line run.
       current_ = reported;
-      if (reported < messages.size()) PrintMessages(TPrepared{"", "", messages[reported]});
+      if (reported < messages.size()) PrintMessages(messages[reported]);
       throw;
     }
   };
   try {
-    for (current_ = 0; current_ < n; ++current_) {
-      TPrepared line = Prepare(current_);
+    ForEachPrepared([&](TPrepared& line) {
       items.push_back(TRegexKeyItem{std::move(line.key), ex_.items[current_].right_re, std::move(line.replacement)});
       messages.push_back(std::move(line.messages));
-    }
+    });
   } catch (...) {
     run();
     throw;
@@ -220,16 +272,14 @@ void TReplacer::RunRegexKeys() {
 }
 
 void TReplacer::RunStreamed() {
-  const size_t n = ex_.lines.size();
   size_t searchStart = 1;  // next search from here
   size_t cursor = 1;       // first byte not yet written
   // Replacements of the same length are copied over the data text, as they
   // never change what a later search (onward from the end of the place)
   // sees; the others are written as parts between the data text's.
   const std::string_view text = data_.text.View();
-  for (current_ = 0; current_ < n; ++current_) {
-    TPrepared line = Prepare(current_);
-    PrintMessages(line);
+  ForEachPrepared([&](TPrepared& line) {
+    PrintMessages(line.messages);
     const TInfoLINE& item = ex_.items[current_];
     size_t pos = 0;
     if (p_.rep_reg) {
@@ -245,7 +295,7 @@ void TReplacer::RunStreamed() {
     }
     if (pos == 0) {
       Miss(line.key);
-      continue;
+      return;
     }
     if (line.key.size() == line.replacement.size()) {
       if (!line.key.empty()) std::memcpy(data_.text.data() + pos - 1, line.replacement.data(), line.replacement.size());
@@ -256,7 +306,7 @@ void TReplacer::RunStreamed() {
       cursor = pos + line.key.size();
     }
     searchStart = pos + line.key.size();
-  }
+  });
   if (cursor - 1 < text.size()) out_.push_back(text.substr(cursor - 1));
 }
 
@@ -284,7 +334,7 @@ void TReplacer::WriteResult() {
 void TReplacer::Run() {
   current_ = 0;
   try {
-    translated_ = ReadLineFile(p_.file_txt);
+    translated_.Load(p_.file_txt);
     if (p_.rep_input.enabled) {
       // An older export stands in for the fresh lines; every line uses the
       // entry and the parts of the first line found.

@@ -1,6 +1,7 @@
 // Writing a whole buffer to a POSIX file descriptor.
 #pragma once
 #include <errno.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <string_view>
@@ -21,8 +22,38 @@ inline bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+// The parts go to the system as they are, up to 1024 per call (writev), so
+// that a text of 10^5 parts is neither gathered into one copy first nor
+// written in 10^5 calls. After a call that took only some of the bytes,
+// the next starts where it stopped.
 inline bool WriteAll(int fd, const TByteParts& parts) {
-  return WritePartsInChunks(parts, [fd](std::string_view bytes) { return WriteAll(fd, bytes); });
+  constexpr int kMaxVec = 1024;  // the smallest IOV_MAX of the systems built for
+  struct iovec vec[kMaxVec];
+  size_t next = 0;  // first part not yet handed to a call
+  while (next < parts.size()) {
+    int count = 0;
+    for (; next < parts.size() && count < kMaxVec; ++next) {
+      if (parts[next].empty()) continue;
+      vec[count].iov_base = const_cast<char*>(parts[next].data());
+      vec[count].iov_len = parts[next].size();
+      ++count;
+    }
+    int k = 0;  // first entry not yet written whole
+    while (k < count) {
+      const ssize_t n = ::writev(fd, vec + k, count - k);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      size_t left = static_cast<size_t>(n);
+      while (k < count && left >= vec[k].iov_len) left -= vec[k++].iov_len;
+      if (k < count) {
+        vec[k].iov_base = static_cast<char*>(vec[k].iov_base) + left;
+        vec[k].iov_len -= left;
+      }
+    }
+  }
+  return true;
 }
 
 // Writes everything and closes the descriptor; returns 0 or the errno of

@@ -49,7 +49,17 @@ TEST(LineFile, LoaderEdges) {
       {"UTF-16 mark behind a UTF-8 mark stays bytes", B("\xEF\xBB\xBF\xFF\xFE" "A\0", 7),
        {B("\xFF\xFE" "A\0", 4)}},
   };
-  for (const LoaderCase& c : cases) EXPECT_EQ(LineFileLines(c.bytes), c.lines) << c.what;
+  // The views of a file read whole are the same lines.
+  TempDir d;
+  for (const LoaderCase& c : cases) {
+    EXPECT_EQ(LineFileLines(c.bytes), c.lines) << c.what;
+    WriteBytes(d.File("in.txt"), c.bytes);
+    TLineFileView view;
+    view.Load(d.File("in.txt"));
+    Lines viewed;
+    for (size_t i = 0; i < view.size(); ++i) viewed.emplace_back(view[i]);
+    EXPECT_EQ(viewed, c.lines) << c.what;
+  }
 }
 
 TEST(LineFile, ReadsAFileAndReportsAMissingOne) {

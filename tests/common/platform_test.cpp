@@ -70,6 +70,18 @@ TEST(WholeFiles, WriteReplacesThroughTemporaryFile) {
   EXPECT_EQ(entries, 1);
 }
 
+// A result written from its parts: more parts than one system call takes,
+// empty ones among them, and one large part, in order and whole.
+TEST(WholeFiles, PartsAreWrittenInOrder) {
+  TempDir d;
+  std::vector<std::string> store;
+  for (int i = 0; i < 5000; ++i) store.push_back(i % 7 == 0 ? std::string() : std::to_string(i) + ",");
+  store[2500] = std::string(3 << 20, 'x');
+  TByteParts parts(store.begin(), store.end());
+  WriteWholeFile(d.File("out.txt"), parts);
+  EXPECT_TRUE(ReadBytes(d.File("out.txt")) == JoinParts(parts));
+}
+
 TEST(WholeFiles, FollowsSymbolicLinks) {
   SKIP_ON_WINDOWS("symbolic links need rights that ordinary Windows users lack");
   TempDir d;

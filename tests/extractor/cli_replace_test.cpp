@@ -1,6 +1,7 @@
 // Extraction and replacement end to end: round trips under the main option
 // combinations, translations of other lengths, the search modes, -utf16,
 // unmatched lines and failures.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -279,6 +280,39 @@ TEST_F(KorvaneReplace, QuoteWarningsOrderAndReport) {
                        F("d.bin") + "\n[a\nb\n...\nWarning quot text: y\"z\n");
   EXPECT_EQ(ReadBytes(F("d.bin")), "[a\\nb] [y\"z]");
   EXPECT_EQ(ReadBytes(F("NOT_FIND_LINES.txt")), "FILE: " + F("d.bin") + "\r\n\r\n[a\nb\r\n\r\n1\"2y\"z");
+}
+
+// The lines are converted in batches on several threads: their warnings
+// still come in line order, across the batches, in every mode.
+TEST_F(KorvaneReplace, QuoteWarningsKeepLineOrderOverManyLines) {
+  constexpr int kLines = 40000;
+  std::string data, txt, expectedOut, expectedReport, expectedData;
+  for (int i = 0; i < kLines; ++i) {
+    const std::string n = std::to_string(i);
+    data += "[v" + n + "] ";
+    const bool warn = i % 997 == 0 || i == kLines - 1;
+    const std::string inner = warn ? "q\"" + n : "t" + n;
+    txt += "\"" + inner + "\"\r\n";
+    expectedData += "[" + inner + "] ";
+    if (warn) {
+      expectedOut += "Warning quot text: " + inner + "\n";
+      expectedReport += inner;
+    }
+  }
+  for (const char* mode : {"", "-b", "-rep_reg"}) {
+    WriteBytes(F("d.bin"), data);
+    Script(Brackets());
+    Extract({"-border_quot"});
+    WriteBytes(F("t.txt"), txt);
+    std::remove(F("NOT_FIND_LINES.txt").c_str());
+    std::vector<std::string> options{"-border_quot", "-silent"};
+    if (*mode) options.push_back(mode);
+    ToolResult r = Replace(options);
+    EXPECT_EQ(r.status, 0) << mode << r.err;
+    EXPECT_TRUE(r.out == expectedOut) << mode;
+    EXPECT_TRUE(ReadBytes(F("NOT_FIND_LINES.txt")) == expectedReport) << mode;
+    EXPECT_TRUE(ReadBytes(F("d.bin")) == expectedData) << mode;
+  }
 }
 
 TEST_F(KorvaneReplace, RepInputTxtStandsInForTheFreshLines) {
