@@ -18,6 +18,11 @@
 // file of a game, the one file whose old content is gone with it, goes there.
 enum class TSaveDepth { kCache, kDisk };
 void WriteWholeFile(const std::string& path, const TByteParts& parts, TSaveDepth depth = TSaveDepth::kCache);
+// The same for a text handed over in batches while it is being made (see
+// TPartsSource). An exception from the source ends the write as a failure:
+// the target is untouched, no temporary file stays, and the exception goes
+// on to the caller.
+void WriteWholeFile(const std::string& path, const TPartsSource& source, TSaveDepth depth = TSaveDepth::kCache);
 inline void WriteWholeFile(const std::string& path, std::string_view data, TSaveDepth depth = TSaveDepth::kCache) {
   WriteWholeFile(path, TByteParts{data}, depth);
 }

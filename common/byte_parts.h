@@ -2,11 +2,27 @@
 // bytes kept elsewhere: a result of many edits to a large text is written
 // out from its parts without first being joined into one copy.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 using TByteParts = std::vector<std::string_view>;
+
+// A text handed over in batches while it is being made, so that writing
+// goes on beside the making: each call gives the next batch of parts, null
+// when the text is complete. A batch stays valid until the next call, the
+// bytes it points to until the text is written.
+using TPartsSource = std::function<const TByteParts*()>;
+
+// The source of a text that is complete: its parts in one batch.
+inline TPartsSource WholeText(const TByteParts& parts) {
+  return [&parts, given = false]() mutable -> const TByteParts* {
+    if (given) return nullptr;
+    given = true;
+    return &parts;
+  };
+}
 
 inline size_t PartsSize(const TByteParts& parts) {
   size_t n = 0;

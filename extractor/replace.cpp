@@ -6,10 +6,12 @@
 #include <exception>
 #include <functional>
 #include <new>
+#include <thread>
 
 #include "common/find_bytes.h"
 #include "common/line_file.h"
 #include "common/parallel_for.h"
+#include "common/parts_queue.h"
 #include "common/platform.h"
 #include "common/classic_string.h"
 #include "extractor/convert.h"
@@ -42,6 +44,12 @@ struct TPrepared {
 constexpr size_t kPrepareBatch = 16384;
 // Lines a worker takes at a time.
 constexpr size_t kPrepareChunk = 512;
+// "-b": the data text before the search start is final; a stretch of it this
+// long goes to the output at once.
+constexpr size_t kFinalStretch = size_t{1} << 20;
+// "-b": parts handed to the writing thread at a time, at most.
+constexpr size_t kBatchParts = 4096;
+constexpr size_t kBatchBytes = size_t{1} << 20;
 
 std::string Inner(std::string_view line, const std::string& prefix, const std::string& suffix) {
   return Copy(line, static_cast<long long>(prefix.size()) + 1,
@@ -77,9 +85,19 @@ class TReplacer {
   // tracked text.
   void RunRegexKeys();
   // "-b" without "-d": line by line, each search onward from the end of the
-  // last place, the output written in order.
-  void RunStreamed();
+  // last place; the result goes to emit part by part, in order, each part
+  // final when it is given.
+  void RunStreamed(const std::function<void(std::string_view)>& emit);
+  // RunStreamed on a second thread while this one writes the result to the
+  // temporary file as it comes. A line's failure is raised here; a failure
+  // of the write is returned, to be raised outside the handling of line
+  // errors, as WriteResult's would be.
+  std::exception_ptr RunStreamedWriting();
+  std::string TempPath() const { return p_.file_data + ".temp"; }
+  // Writes out_ to the temporary file, then PutInPlace.
   void WriteResult();
+  // The temporary file takes the data file's place.
+  void PutInPlace();
 
   const TParametrs& p_;
   const std::vector<TScript>& scripts_;
@@ -271,7 +289,7 @@ void TReplacer::RunRegexKeys() {
   run();
 }
 
-void TReplacer::RunStreamed() {
+void TReplacer::RunStreamed(const std::function<void(std::string_view)>& emit) {
   size_t searchStart = 1;  // next search from here
   size_t cursor = 1;       // first byte not yet written
   // Replacements of the same length are copied over the data text, as they
@@ -300,14 +318,56 @@ void TReplacer::RunStreamed() {
     if (line.key.size() == line.replacement.size()) {
       if (!line.key.empty()) std::memcpy(data_.text.data() + pos - 1, line.replacement.data(), line.replacement.size());
     } else {
-      out_.push_back(text.substr(cursor - 1, pos - cursor));
+      emit(text.substr(cursor - 1, pos - cursor));
       streamed_.push_back(std::move(line.replacement));
-      out_.push_back(streamed_.back());
+      emit(streamed_.back());
       cursor = pos + line.key.size();
     }
     searchStart = pos + line.key.size();
+    // No later line changes a byte before the search start.
+    if (searchStart - cursor >= kFinalStretch) {
+      emit(text.substr(cursor - 1, searchStart - cursor));
+      cursor = searchStart;
+    }
   });
-  if (cursor - 1 < text.size()) out_.push_back(text.substr(cursor - 1));
+  if (cursor - 1 < text.size()) emit(text.substr(cursor - 1));
+}
+
+std::exception_ptr TReplacer::RunStreamedWriting() {
+  TPartsQueue queue;
+  std::exception_ptr lineFailure;
+  std::thread maker([&] {
+    try {
+      TByteParts batch;
+      size_t bytes = 0;
+      RunStreamed([&](std::string_view part) {
+        batch.push_back(part);
+        bytes += part.size();
+        if (batch.size() >= kBatchParts || bytes >= kBatchBytes) {
+          queue.Push(std::move(batch));
+          batch = TByteParts();
+          bytes = 0;
+        }
+      });
+      queue.Push(std::move(batch));
+      queue.Close(false);
+    } catch (...) {
+      lineFailure = std::current_exception();
+      queue.Close(true);
+    }
+  });
+  std::exception_ptr writeFailure;
+  try {
+    WriteWholeFile(TempPath(), queue.Source(), TSaveDepth::kDisk);
+  } catch (const TPartsQueue::TUnfinished&) {
+    // The line's failure is raised below.
+  } catch (...) {
+    writeFailure = std::current_exception();
+    queue.Abandon();
+  }
+  maker.join();
+  if (lineFailure) std::rethrow_exception(lineFailure);
+  return writeFailure;
 }
 
 void TReplacer::WriteResult() {
@@ -319,11 +379,15 @@ void TReplacer::WriteResult() {
     }
     out_ = TByteParts{encoded};
   }
-  // The result is written whole to the temporary file, which then takes
+  WriteWholeFile(TempPath(), out_, TSaveDepth::kDisk);
+  PutInPlace();
+}
+
+void TReplacer::PutInPlace() {
+  // The result was written whole to the temporary file, which now takes
   // the data file's place (and its permissions); when that move fails, the
   // result stays in the temporary file.
-  const std::string temp = p_.file_data + ".temp";
-  WriteWholeFile(temp, out_, TSaveDepth::kDisk);
+  const std::string temp = TempPath();
   const std::string err = MoveFileOver(temp, p_.file_data);
   if (!err.empty()) {
     throw EFCreateError("Cannot create file \"" + p_.file_data + "\". " + err + " The replaced data is kept in \"" +
@@ -333,6 +397,8 @@ void TReplacer::WriteResult() {
 
 void TReplacer::Run() {
   current_ = 0;
+  bool written = false;  // the result is in the temporary file
+  std::exception_ptr writeFailure;
   try {
     translated_.Load(p_.file_txt);
     if (p_.rep_input.enabled) {
@@ -352,8 +418,12 @@ void TReplacer::Run() {
       RunSequential(&ReplaceAllKeysFast);
     } else if (p_.rep_reg && (p_.d || !p_.b)) {
       RunRegexKeys();
+    } else if (p_.utf16) {
+      // The whole result is needed to encode it.
+      RunStreamed([&](std::string_view part) { out_.push_back(part); });
     } else {
-      RunStreamed();
+      writeFailure = RunStreamedWriting();
+      written = true;
     }
   } catch (const std::exception& e) {
     // The cause (a miscounted or unreadable text file, an invalid pattern)
@@ -361,7 +431,12 @@ void TReplacer::Run() {
     const std::string line = current_ < ex_.lines.size() ? ex_.lines[current_] : std::string();
     throw EReplaceLineError("ERROR LINE: " + std::to_string(current_ + 1) + " " + line, e.what());
   }
-  WriteResult();
+  if (writeFailure) std::rethrow_exception(writeFailure);
+  if (written) {
+    PutInPlace();
+  } else {
+    WriteResult();
+  }
   if (!p_.silent) reporter_.Line("Done: " + p_.file_data);
 }
 

@@ -26,13 +26,13 @@ inline bool WriteAll(int fd, std::string_view data) {
 // that a text of 10^5 parts is neither gathered into one copy first nor
 // written in 10^5 calls. After a call that took only some of the bytes,
 // the next starts where it stopped.
-inline bool WriteAll(int fd, const TByteParts& parts) {
+inline bool WriteAll(int fd, const std::string_view* parts, size_t size) {
   constexpr int kMaxVec = 1024;  // the smallest IOV_MAX of the systems built for
   struct iovec vec[kMaxVec];
   size_t next = 0;  // first part not yet handed to a call
-  while (next < parts.size()) {
+  while (next < size) {
     int count = 0;
-    for (; next < parts.size() && count < kMaxVec; ++next) {
+    for (; next < size && count < kMaxVec; ++next) {
       if (parts[next].empty()) continue;
       vec[count].iov_base = const_cast<char*>(parts[next].data());
       vec[count].iov_len = parts[next].size();
@@ -55,6 +55,8 @@ inline bool WriteAll(int fd, const TByteParts& parts) {
   }
   return true;
 }
+
+inline bool WriteAll(int fd, const TByteParts& parts) { return WriteAll(fd, parts.data(), parts.size()); }
 
 // Writes everything and closes the descriptor; returns 0 or the errno of
 // the first failure.

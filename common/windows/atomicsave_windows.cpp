@@ -42,6 +42,10 @@ DWORD PutInPlace(const std::wstring& src, const std::wstring& dst) {
 }  // namespace
 
 void WriteWholeFile(const std::string& path, const TByteParts& parts, TSaveDepth depth) {
+  WriteWholeFile(path, WholeText(parts), depth);
+}
+
+void WriteWholeFile(const std::string& path, const TPartsSource& source, TSaveDepth depth) {
   std::wstring target = WidePath(path);
   DWORD attrs = ::GetFileAttributesW(target.c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
@@ -50,7 +54,7 @@ void WriteWholeFile(const std::string& path, const TByteParts& parts, TSaveDepth
     WriteAllAndClose(path,
                      ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_EXISTING, 0, nullptr),
-                     parts);
+                     source);
     return;
   }
   std::string full = ExpandPath(path);
@@ -67,7 +71,13 @@ void WriteWholeFile(const std::string& path, const TByteParts& parts, TSaveDepth
   }
   if (raw == INVALID_HANDLE_VALUE) throw CreateError(path, static_cast<int>(e));
   HandleCloser h(raw);
-  e = WriteAllToHandle(h.get(), parts);
+  try {
+    e = WriteAllToHandle(h.get(), source);
+  } catch (...) {
+    h.Close();
+    ::DeleteFileW(tmp.c_str());
+    throw;
+  }
   if (e == 0 && depth == TSaveDepth::kDisk && !::FlushFileBuffers(h.get())) e = ::GetLastError();
   DWORD ce = h.Close();
   if (e == 0) e = ce;

@@ -111,7 +111,7 @@ void AppendToFile(const std::string& path, std::string_view data) {
   WriteAllAndClose(path,
                    ::CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
-                   TByteParts{data});
+                   WholeText(TByteParts{data}));
 }
 
 bool DeleteFileIfExists(const std::string& path) { return ::DeleteFileW(WidePath(path).c_str()) != 0; }

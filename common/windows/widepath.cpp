@@ -47,13 +47,13 @@ std::string Narrow(std::wstring_view w) {
   return s;
 }
 
-void WriteAllAndClose(const std::string& path, HANDLE raw, const TByteParts& parts) {
+void WriteAllAndClose(const std::string& path, HANDLE raw, const TPartsSource& source) {
   if (raw == INVALID_HANDLE_VALUE) {
     DWORD e = ::GetLastError();
     throw CreateError(path, static_cast<int>(e));
   }
   HandleCloser h(raw);
-  DWORD e = WriteAllToHandle(h.get(), parts);
+  DWORD e = WriteAllToHandle(h.get(), source);
   DWORD ce = h.Close();
   if (e == 0) e = ce;
   if (e != 0) throw CreateError(path, static_cast<int>(e));
@@ -67,6 +67,13 @@ DWORD WriteAllToHandle(HANDLE h, std::string_view data) {
     if (!::WriteFile(h, data.data() + done, chunk, &written, nullptr)) return ::GetLastError();
     if (written == 0) return ERROR_WRITE_FAULT;
     done += written;
+  }
+  return 0;
+}
+
+DWORD WriteAllToHandle(HANDLE h, const TPartsSource& source) {
+  while (const TByteParts* batch = source()) {
+    if (DWORD e = WriteAllToHandle(h, *batch)) return e;
   }
   return 0;
 }

@@ -41,7 +41,9 @@ class HandleCloser {
 // Writes everything to a handle; returns 0 or the error code.
 DWORD WriteAllToHandle(HANDLE h, std::string_view data);
 DWORD WriteAllToHandle(HANDLE h, const TByteParts& parts);
+// Every batch of the source; an exception of the source goes on.
+DWORD WriteAllToHandle(HANDLE h, const TPartsSource& source);
 // Takes a handle just opened for path (INVALID_HANDLE_VALUE when the open
 // failed), writes everything and closes it; raises EFCreateError with the
 // first failure.
-void WriteAllAndClose(const std::string& path, HANDLE h, const TByteParts& parts);
+void WriteAllAndClose(const std::string& path, HANDLE h, const TPartsSource& source);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <iterator>
+#include <stdexcept>
 #if !defined(_WIN32)
 #include <unistd.h>
 #endif
@@ -80,6 +82,37 @@ TEST(WholeFiles, PartsAreWrittenInOrder) {
   TByteParts parts(store.begin(), store.end());
   WriteWholeFile(d.File("out.txt"), parts);
   EXPECT_TRUE(ReadBytes(d.File("out.txt")) == JoinParts(parts));
+}
+
+// A text made while it is written: batches in order; a maker that fails
+// half-way leaves the target as it was and no temporary file.
+TEST(WholeFiles, BatchesFromASource) {
+  TempDir d;
+  const std::string f = d.File("out.txt");
+  WriteWholeFile(f, "old");
+  const std::vector<TByteParts> batches = {{"a", "bc"}, {}, {"", "d"}};
+  for (bool fails : {false, true}) {
+    size_t next = 0;
+    auto source = [&]() -> const TByteParts* {
+      if (next == batches.size()) {
+        if (fails) throw std::runtime_error("maker failed");
+        return nullptr;
+      }
+      return &batches[next++];
+    };
+    for (TSaveDepth depth : {TSaveDepth::kCache, TSaveDepth::kDisk}) {
+      next = 0;
+      if (fails) {
+        EXPECT_THROW(WriteWholeFile(f, source, depth), std::runtime_error);
+        EXPECT_EQ(ReadBytes(f), "old");
+      } else {
+        WriteWholeFile(f, source, depth);
+        EXPECT_EQ(ReadBytes(f), "abcd");
+        WriteWholeFile(f, "old");
+      }
+      EXPECT_EQ(std::distance(fs::directory_iterator(d.Path()), fs::directory_iterator()), 1);
+    }
+  }
 }
 
 TEST(WholeFiles, FollowsSymbolicLinks) {

@@ -282,16 +282,23 @@ TEST_F(KorvaneReplace, QuoteWarningsOrderAndReport) {
   EXPECT_EQ(ReadBytes(F("NOT_FIND_LINES.txt")), "FILE: " + F("d.bin") + "\r\n\r\n[a\nb\r\n\r\n1\"2y\"z");
 }
 
-// The lines are converted in batches on several threads: their warnings
-// still come in line order, across the batches, in every mode.
-TEST_F(KorvaneReplace, QuoteWarningsKeepLineOrderOverManyLines) {
+// The lines are converted in batches on several threads, and "-b" writes
+// its result while it searches: the warnings still come in line order
+// across the batches, and the result is whole, with a stretch of more than
+// a megabyte between two strings and replacements of the same length (which
+// "-b" copies over the data text) among the others.
+TEST_F(KorvaneReplace, ManyLinesKeepTheirOrder) {
   constexpr int kLines = 40000;
   std::string data, txt, expectedOut, expectedReport, expectedData;
   for (int i = 0; i < kLines; ++i) {
     const std::string n = std::to_string(i);
+    if (i == 19998) {  // a line copied over, after the stretch
+      data += std::string(3 << 19, 'z');
+      expectedData += std::string(3 << 19, 'z');
+    }
     data += "[v" + n + "] ";
     const bool warn = i % 997 == 0 || i == kLines - 1;
-    const std::string inner = warn ? "q\"" + n : "t" + n;
+    const std::string inner = warn ? "q\"" + n : (i % 3 == 0 ? "u" : "tt") + n;
     txt += "\"" + inner + "\"\r\n";
     expectedData += "[" + inner + "] ";
     if (warn) {
