@@ -143,6 +143,8 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
       preUnGreedy | (p.single_line ? 0u : static_cast<TPerlRegExOptions>(preMultiLine | preSingleLine));
   const TPerlRegExOptions cutOptions = preMultiLine | preSingleLine | preUnGreedy;
 
+  // Only the replacement with "-bq_sys" reads the raw texts.
+  const bool keepRaw = p.bq_sys;
   int64_t position = 1;
   using TPending = std::pair<int64_t, size_t>;  // found_pos, entry index: lower wins ties
   std::priority_queue<TPending, std::vector<TPending>, std::greater<TPending>> pending;
@@ -255,7 +257,7 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
           item.right_re = e.right_re;
           ex.items.push_back(std::move(item));
           ex.lines.push_back(Framed(e.prefix, ExportText(text, e.adv_keys, p), e.suffix));
-          ex.raw_lines.push_back(Framed(e.prefix, std::move(text), e.suffix));
+          if (keepRaw) ex.raw_lines.push_back(Framed(e.prefix, std::move(text), e.suffix));
         }
 
         position = e.found_pos + a - 1 + leftLen;
@@ -274,10 +276,10 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
   }
   // A failure between the appends leaves the sequences of different
   // lengths: keep them parallel.
-  const size_t count = std::min({ex.lines.size(), ex.items.size(), ex.raw_lines.size()});
+  const size_t count = std::min({ex.lines.size(), ex.items.size(), keepRaw ? ex.raw_lines.size() : SIZE_MAX});
   ex.lines.resize(count);
   ex.items.resize(count);
-  ex.raw_lines.resize(count);
+  if (keepRaw) ex.raw_lines.resize(count);
   return ex;
 }
 

@@ -26,7 +26,8 @@ struct TDataText {
   TDataEncoding encoding;  // with "-utf16": how the file was encoded
 };
 
-// The three parallel sequences: line i, item i and raw line i belong together.
+// The parallel sequences: line i, item i and raw line i belong together. The
+// raw lines (the texts before their export) are kept only with "-bq_sys".
 struct TExtraction {
   std::vector<std::string> lines;
   std::vector<TInfoLINE> items;

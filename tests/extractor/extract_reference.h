@@ -102,7 +102,7 @@ inline TExtraction RefExtract(const std::string& data, std::vector<TScript> scri
           item.right_re = e.right_re;
           ex.items.push_back(item);
           ex.lines.push_back(e.prefix + ExportText(text, e.adv_keys, p) + e.suffix);
-          ex.raw_lines.push_back(e.prefix + text + e.suffix);
+          if (p.bq_sys) ex.raw_lines.push_back(e.prefix + text + e.suffix);
         }
         position = e.found_pos + a - 1 + static_cast<int64_t>(left.size());
         if (!p.ft) position += static_cast<int64_t>(text.size());
@@ -128,7 +128,7 @@ inline void RefRemoveDuplicates(TExtraction& ex) {
     if (ex.lines[i].empty()) {
       ex.lines.erase(ex.lines.begin() + static_cast<long>(i));
       ex.items.erase(ex.items.begin() + static_cast<long>(i));
-      ex.raw_lines.erase(ex.raw_lines.begin() + static_cast<long>(i));
+      if (i < ex.raw_lines.size()) ex.raw_lines.erase(ex.raw_lines.begin() + static_cast<long>(i));
     } else {
       ++i;
     }

@@ -52,7 +52,7 @@ std::vector<std::string> Lines(const TExtraction& ex) { return ex.lines; }
 }  // namespace
 
 TEST(Extract, BracketsAndHashes) {
-  TExtraction ex = Extract("a=[x] b=[y]", {Entry("\\[", "\\]")}, Params());
+  TExtraction ex = Extract("a=[x] b=[y]", {Entry("\\[", "\\]")}, Params({&TParametrs::bq_sys}));
   EXPECT_EQ(Lines(ex), (std::vector<std::string>{"x", "y"}));
   ASSERT_EQ(ex.items.size(), 2u);
   EXPECT_EQ(ex.items[1].left_text, "[");
@@ -67,7 +67,7 @@ TEST(Extract, BracketsAndHashes) {
 }
 
 TEST(Extract, PrefixSuffixAndExport) {
-  TExtraction ex = Extract("[a\r\nb ]", {Entry("\\[", "\\]", 0, 0, "ID:", "|")}, Params());
+  TExtraction ex = Extract("[a\r\nb ]", {Entry("\\[", "\\]", 0, 0, "ID:", "|")}, Params({&TParametrs::bq_sys}));
   EXPECT_EQ(Lines(ex), (std::vector<std::string>{"ID:a\\r\\nb\\x20|"}));
   EXPECT_EQ(ex.raw_lines, (std::vector<std::string>{"ID:a\r\nb |"}));
 }
@@ -169,7 +169,8 @@ TEST(Extract, SearchErrorsWarnAndEndTheEntry) {
 }
 
 TEST(Extract, RemoveDuplicateLinesKeepsSequencesParallel) {
-  TExtraction ex = Extract("[a]x[b]y[a]z[c]w[b]v[]", {Entry("\\[", "\\]", 0, 1)}, Params({&TParametrs::ee}));
+  TExtraction ex =
+      Extract("[a]x[b]y[a]z[c]w[b]v[]", {Entry("\\[", "\\]", 0, 1)}, Params({&TParametrs::ee, &TParametrs::bq_sys}));
   // With right coordinate 1 the lines are a] ... (right part shifts into the text).
   ASSERT_EQ(ex.lines.size(), 6u);
   ex.lines = {"a", "b", "a", "c", "b", ""};
@@ -182,7 +183,7 @@ TEST(Extract, RemoveDuplicateLinesKeepsSequencesParallel) {
 TEST(Extract, RemoveTrashLines) {
   TempDir dir;
   WriteBytes(dir.File("trash.txt"), "^b\r\n\r\nz$\r\n");
-  TExtraction ex = Extract("[a][bb][cz][d]", {Entry("\\[", "\\]")}, Params());
+  TExtraction ex = Extract("[a][bb][cz][d]", {Entry("\\[", "\\]")}, Params({&TParametrs::bq_sys}));
   TParametrs p = Params();
   p.trash.enabled = true;
   p.trash.file = dir.File("trash.txt");
