@@ -75,6 +75,10 @@ class TReplacer {
   // its quote warnings reported, as in a run that converts line by line.
   void ForEachPrepared(const std::function<void(TPrepared&)>& use);
   void Miss(const std::string& key);
+  // Gives back the memory of the extraction's items (and, unless keepLines,
+  // of its lines) once every line is converted, so that the search reuses it
+  // instead of fresh pages: tens of megabytes for a large data file.
+  void ReleaseExtraction(bool keepLines);
   void PrintMessages(const std::vector<std::string>& messages) {
     for (const auto& m : messages) reporter_.Line(m);
   }
@@ -216,6 +220,12 @@ void TReplacer::Miss(const std::string& key) {
   report_.not_found_text += key + "\r\n\r\n";
 }
 
+void TReplacer::ReleaseExtraction(bool keepLines) {
+  std::vector<TInfoLINE>().swap(ex_.items);
+  std::vector<std::string>().swap(ex_.raw_lines);
+  if (!keepLines) std::vector<std::string>().swap(ex_.lines);
+}
+
 void TReplacer::RunSequential(TPartsEngine engine) {
   // All lines are converted first, in line order, then searched and
   // replaced in one sequential pass (near-linear, the same bytes as a search
@@ -249,6 +259,8 @@ void TReplacer::RunSequential(TPartsEngine engine) {
     report(engine(data_.text.View(), items, out_));
     throw;
   }
+  // An error of the search names no line (current_ is past the last).
+  ReleaseExtraction(false);
   report(engine(data_.text.View(), items, out_));
 }
 
@@ -286,6 +298,8 @@ void TReplacer::RunRegexKeys() {
     run();
     throw;
   }
+  // An error of the search names its line.
+  ReleaseExtraction(true);
   run();
 }
 

@@ -41,6 +41,8 @@ size_t FindBytes(std::string_view hay, std::string_view needle, size_t from = 1)
 // Runs the pass when the operation is "replace". Raises EReplaceLineError
 // when a line fails (the data file is then unchanged) and the errors of
 // the final write (the temporary file "<data>.temp" then holds the result).
+// The extraction is used up: what the pass no longer reads of it is
+// released on the way.
 void ReplaceItems(const TParametrs& p, const std::vector<TScript>& scripts, TExtraction& ex,
                   TDataText& data, TReportState& report, TReporter& reporter);
 

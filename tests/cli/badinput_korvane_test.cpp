@@ -458,6 +458,8 @@ TEST_F(KorvaneBadInput, OneMegabyteSingleLine) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.out, "regular expression is too large")) << r.out.substr(0, 300);
   EXPECT_TRUE(Contains(r.err, "Exception EReplaceLineError in module korvane")) << r.err.substr(0, 300);
+  // The error names its line, though it comes after every line was converted.
+  EXPECT_TRUE(HasLine(r.out, "ERROR LINE: 1 " + big)) << r.out.substr(0, 300);
   const auto after = Snap();
   EXPECT_TRUE(before == after) << badinput::Diff(before, after);
 }
