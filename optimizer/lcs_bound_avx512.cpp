@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -39,10 +40,12 @@ __attribute__((target(KV_AVX512_TARGET), always_inline)) inline __m512i LaneZero
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
-template <bool kCodes>
-__attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowBatch512(const TBatchTables& tables, int words, int m,
+template <bool kCodes, int kWords>
+__attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowBatch512(const TBatchTables& tables, int anyWords, int m,
                                                                    const std::string_view* texts, int count,
                                                                    const int* need) {
+  // A fixed count of words keeps the state in registers.
+  const int words = kWords > 0 ? kWords : anyWords;
   const int n = static_cast<int>(texts[0].size());
   __m512i v[kMaxBatchWords];
   for (int w = 0; w < words; ++w) v[w] = _mm512_set1_epi64(-1);
@@ -199,8 +202,15 @@ uint32_t LcsBelowBatchVector(const TBatchTables& tables, const TPatternMasks& ma
                              const std::string_view* texts, int count, const int* need) {
 #if defined(KV_VECTOR_BATCH)
   const int m = static_cast<int>(masks.pattern.size());
-  return tables.codeGroups > 0 ? LcsBelowBatch512<true>(tables, masks.words, m, texts, count, need)
-                               : LcsBelowBatch512<false>(tables, masks.words, m, texts, count, need);
+  auto run = [&](auto codes) {
+    constexpr bool kCodes = decltype(codes)::value;
+    switch (masks.words) {
+      case 1: return LcsBelowBatch512<kCodes, 1>(tables, 1, m, texts, count, need);
+      case 2: return LcsBelowBatch512<kCodes, 2>(tables, 2, m, texts, count, need);
+      default: return LcsBelowBatch512<kCodes, 0>(tables, masks.words, m, texts, count, need);
+    }
+  };
+  return tables.codeGroups > 0 ? run(std::true_type{}) : run(std::false_type{});
 #else
   (void)tables; (void)masks; (void)texts; (void)count; (void)need;
   return 0;
