@@ -43,5 +43,17 @@ void TLineFileView::Load(const std::string& path) {
 }
 
 void SaveLineFile(const std::string& path, const std::vector<std::string>& lines) {
-  WriteWholeFile(path, JoinLines(lines));
+  // The lines go out a block at a time, so that a file of 10^6 lines never
+  // stands whole in memory a second time.
+  constexpr size_t kBlock = size_t{1} << 20;
+  std::string block;
+  TByteParts batch(1);
+  size_t next = 0;
+  WriteWholeFile(path, [&]() -> const TByteParts* {
+    if (next == lines.size()) return nullptr;
+    block.clear();
+    next = AppendLines(lines, next, kBlock, block);
+    batch[0] = block;
+    return &batch;
+  });
 }

@@ -1,6 +1,7 @@
 #include "common/stringlist.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <numeric>
 
@@ -94,22 +95,29 @@ std::vector<std::string_view> SplitLineViews(std::string_view text, TNulByte nul
   return SplitInto<std::string_view>(text, nul);
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
-  size_t total = 0;
-  for (const auto& l : lines) total += l.size() + 2;
-  std::string out;
-  out.reserve(total);
+size_t AppendLines(const std::vector<std::string>& lines, size_t from, size_t limit, std::string& out) {
   // After a pass the lines' bytes may lie anywhere in memory: they are read
   // a few lines ahead of the copy.
   constexpr size_t kAhead = 16;
   const size_t n = lines.size();
-  for (size_t i = 0; i < n; ++i) {
+  size_t i = from;
+  for (; i < n; ++i) {
+    if (i > from && out.size() + lines[i].size() + 2 > limit) break;
 #if defined(__GNUC__)
     if (i + kAhead < n) __builtin_prefetch(lines[i + kAhead].data());
 #endif
     out.append(lines[i]);
     out.append("\r\n", 2);
   }
+  return i;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  size_t total = 0;
+  for (const auto& l : lines) total += l.size() + 2;
+  std::string out;
+  out.reserve(total);
+  AppendLines(lines, 0, SIZE_MAX, out);
   return out;
 }
 

@@ -19,6 +19,10 @@ std::vector<std::string> SplitLines(std::string_view text, TNulByte nul = TNulBy
 std::vector<std::string_view> SplitLineViews(std::string_view text, TNulByte nul = TNulByte::EndsText);
 // Every line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
+// Appends lines from `from` on to out, each followed by CR LF, while out
+// stays within limit bytes (the first line always); returns the index of
+// the first line not appended.
+size_t AppendLines(const std::vector<std::string>& lines, size_t from, size_t limit, std::string& out);
 
 class TStringList {
  public:

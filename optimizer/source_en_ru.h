@@ -11,8 +11,9 @@
 // The message of English and Russian files of different lengths.
 inline constexpr std::string_view kEnRuMismatch = "Not math EN and RU lines!!!";
 
-// Loads the source, the English and the Russian file of the run, in that
-// order (a file that cannot be read raises the line list's error).
+// Loads the source, the English and the Russian file of the run (of files
+// that cannot be read, the first in that order raises the line list's
+// error).
 void LoadSourceEnRu(const TParam& p, TStringList& source, TStringList& en, TStringList& ru);
 
 // True when en and ru have as many lines; otherwise prints mismatch and
@@ -20,7 +21,7 @@ void LoadSourceEnRu(const TParam& p, TStringList& source, TStringList& en, TStri
 bool EnRuLinesMatch(const TStringList& en, const TStringList& ru, std::string_view mismatch = kEnRuMismatch);
 
 // What a mode that records misses in NO_FIND.log starts with: the three
-// files, loaded in order, then the log of earlier misses.
+// files, then the log of earlier misses.
 struct TEnRuRun {
   TStringList source, en, ru;
   TNoFindLog log;

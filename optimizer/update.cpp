@@ -56,7 +56,7 @@ std::vector<std::string_view> LineKeys(const std::vector<std::string>& lines, co
 }
 
 std::vector<int> UpdateLines(std::vector<std::string>& newLines, const std::vector<std::string>& en,
-                             const std::vector<std::string>& ru, const TParam& p) {
+                             std::vector<std::string> ru, const TParam& p) {
   std::vector<int> claims;
   {
     // The keys may view newLines, so the lines change only after matching.
@@ -66,7 +66,8 @@ std::vector<int> UpdateLines(std::vector<std::string>& newLines, const std::vect
     claims = ClaimNewLines(newKeys, enKeys);
   }
   for (size_t i = 0; i < claims.size(); ++i) {
-    if (claims[i] >= 0) newLines[static_cast<size_t>(claims[i])] = ru[i];
+    // Each English line claims one new line at most: its Russian line moves.
+    if (claims[i] >= 0) newLines[static_cast<size_t>(claims[i])] = std::move(ru[i]);
   }
   return claims;
 }
@@ -75,7 +76,8 @@ int RunUpdate(const TParam& p) {
   ConsoleLine("Update text " + p.FileMain);
   TEnRuRun run(p);
   if (!EnRuLinesMatch(run.en, run.ru)) return kExitFailed;
-  std::vector<int> claims = UpdateLines(run.source.Lines(), run.en.Lines(), run.ru.Lines(), p);
+  // The Russian lines are not read again.
+  std::vector<int> claims = UpdateLines(run.source.Lines(), run.en.Lines(), std::move(run.ru.Lines()), p);
   for (size_t i = 0; i < claims.size(); ++i) {
     if (claims[i] < 0) run.log.Miss(run.en.Lines()[i], p.FileEN, p.FileMain);
   }

@@ -23,6 +23,7 @@ std::vector<std::string_view> LineKeys(const std::vector<std::string>& lines, co
 
 // The update of the new lines: every English line that claims a new line
 // puts its Russian line there. Returns, per English line, the index of the
-// new line it updated or -1 (a miss). en and ru must have equal sizes.
+// new line it updated or -1 (a miss). en and ru must have equal sizes; the
+// Russian lines move into place.
 std::vector<int> UpdateLines(std::vector<std::string>& newLines, const std::vector<std::string>& en,
-                             const std::vector<std::string>& ru, const TParam& p);
+                             std::vector<std::string> ru, const TParam& p);

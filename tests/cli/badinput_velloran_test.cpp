@@ -77,6 +77,11 @@ TEST_F(VelloranBadInput, MissingSearchOrKeepFiles) {
   r = Run({"-co", "src.txt", "en.txt", "nothere.txt", "out.txt"});
   ExpectError(r, "EFOpenError", "Cannot open file \"" + F("nothere.txt") + "\". No such file or directory.");
   EXPECT_UNCHANGED(before);
+  // The files are read side by side; of two that cannot be, the first named
+  // is reported.
+  r = Run({"-co", "src.txt", "noen.txt", "nothere.txt", "out.txt"});
+  ExpectError(r, "EFOpenError", "Cannot open file \"" + F("noen.txt") + "\". No such file or directory.");
+  EXPECT_UNCHANGED(before);
 }
 
 TEST_F(VelloranBadInput, OptionsWithoutTheirValues) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/errors.h"
+#include "common/stringlist.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -59,6 +60,20 @@ TEST(LineFile, LoaderEdges) {
     Lines viewed;
     for (size_t i = 0; i < view.size(); ++i) viewed.emplace_back(view[i]);
     EXPECT_EQ(viewed, c.lines) << c.what;
+  }
+}
+
+// A file is written a block of lines at a time: lines on both sides of the
+// block size, a line longer than a block, and no lines at all.
+TEST(LineFile, SavesEveryLineAcrossBlocks) {
+  TempDir d;
+  Lines lines;
+  for (int i = 0; i < 150000; ++i) lines.push_back(std::to_string(i) + (i % 3 ? "" : " text"));
+  lines.insert(lines.begin() + 70000, std::string((1 << 20) + 7, 'x'));
+  lines.push_back("");
+  for (const Lines& each : {lines, Lines{}, Lines{""}}) {
+    SaveLineFile(d.File("out.txt"), each);
+    EXPECT_TRUE(ReadBytes(d.File("out.txt")) == JoinLines(each)) << each.size();
   }
 }
 
