@@ -63,9 +63,9 @@ class GramAnchors {
   }
 
   // Calls f(pid, start) for every string that occurs in the text at a place
-  // where one of its lead-ins stands, in text order (only strings with
-  // active(pid)); returns the position below which every start has been
-  // matched (0: nothing done). When all strings begin with one of a few
+  // in [from, to) where one of its lead-ins stands, in text order (only
+  // strings with active(pid)); returns the position below which every start
+  // has been matched (from: nothing done). When all strings begin with one of a few
   // short lead-ins (the markup or quote that a script puts before each
   // string) and these are rare in the text, the strings are entered under
   // their first kQ bytes: the lead-ins are found with the byte search
@@ -74,19 +74,19 @@ class GramAnchors {
   // rest to MatchRange, when the lead-ins prove more frequent than the
   // sample showed.
   template <class More, class Active, class F>
-  size_t MatchLeads(const char* data, size_t n, More more, Active active, F f) const {
-    if (leads_.empty()) return 0;
+  size_t MatchLeads(const char* data, size_t n, size_t from, size_t to, More more, Active active, F f) const {
+    if (leads_.empty()) return from;
     const std::string_view text(data, n);
     size_t next[kMaxLeads];
-    for (size_t i = 0; i < leads_.size(); ++i) next[i] = FindBytesFrom(text, leads_[i], 0);
+    for (size_t i = 0; i < leads_.size(); ++i) next[i] = FindBytesFrom(text, leads_[i], from);
     size_t probes = 0;
     for (;;) {
       const size_t s = *std::min_element(next, next + leads_.size());
-      if (s == std::string_view::npos || !more()) return n;
+      if (s == std::string_view::npos || s >= to || !more()) return to;
       if (s + kQ <= n) MatchAt(data, n, s, active, f);
       for (size_t i = 0; i < leads_.size(); ++i)
         if (next[i] == s) next[i] = FindBytesFrom(text, leads_[i], s + 1);
-      if (++probes * kLeadProbeCost > s + kLeadBudget) return s + 1;
+      if (++probes * kLeadProbeCost > s - from + kLeadBudget) return s + 1;
     }
   }
 

@@ -39,6 +39,7 @@
 
 #include "common/aho_corasick.h"
 #include "common/find_bytes.h"
+#include "common/parallel_for.h"
 #include "extractor/bit_set.h"
 #include "extractor/gram_anchors.h"
 #include "extractor/gram_index.h"
@@ -55,6 +56,9 @@ constexpr size_t kMaxShift = GramAnchors::kMaxShift;
 // Original occurrences collected per search string beyond its number of items
 // in the first pass; more are found on demand.
 constexpr size_t kSlack = 4;
+// Texts with this many places for a long string to start, or more, are
+// scanned for the long strings in two halves side by side.
+constexpr size_t kHalvesFrom = size_t{1} << 20;
 // Length of the byte run before an edit that is looked up among the runs of
 // the long search strings to decide how far to the left the text around an
 // edit must be searched.
@@ -169,11 +173,35 @@ struct TrackedText::Impl {
     };
     open = pats_.size() - ac_.Count();
     auto more = [&] { return open > 0; };
-    // Where the lead-ins were given up, the scan of every position goes on;
-    // their strings are entered under their first bytes, so it finds only
-    // starts from there on.
-    const size_t from = anchors_.MatchLeads(d, n, more, active, record);
-    if (n >= kQ && from < n - kQ + 1) anchors_.MatchRange(d, n, from, n - kQ + 1, more, active, record);
+    const size_t end = n >= kQ ? n - kQ + 1 : 0;  // no long string starts from here on
+    if (end < kHalvesFrom || open == 0) {
+      ScanLong(0, end, end, more, active, record);
+    } else {
+      // A large text in two halves side by side: the second half's
+      // occurrences are kept apart, with counts of their own, and follow
+      // the first half's up to each string's cap.
+      const size_t mid = end / 2;
+      std::vector<uint32_t> count(pats_.size(), 0);
+      std::vector<std::pair<uint32_t, uint64_t>> later;
+      size_t openLater = open;
+      auto activeLater = [&](uint32_t pid) { return count[pid] < orig_[pid].cap; };
+      auto recordLater = [&](uint32_t pid, size_t st) {
+        later.emplace_back(pid, st);
+        if (++count[pid] == orig_[pid].cap) --openLater;
+      };
+      auto moreLater = [&] { return openLater > 0; };
+      struct TNone {};
+      ParallelFor<TNone>(2, 0, [&](TNone&, size_t half) {
+        if (half == 0) {
+          ScanLong(0, mid, end, more, active, record);
+        } else {
+          ScanLong(mid, end, end, moreLater, activeLater, recordLater);
+        }
+      });
+      for (const auto& [pid, st] : later) {
+        if (active(pid)) orig_[pid].occ.push_back(st);
+      }
+    }
     open = ac_.Count();
     std::vector<uint32_t> up = ac_.DictLinks();
     uint32_t s = 0;
@@ -192,6 +220,24 @@ struct TrackedText::Impl {
         ol.scanFrom = ol.occ.back() + 1;
       }
     }
+  }
+
+  // The long strings' occurrences that start in [from, to) (to <= end, the
+  // end of all starts), through their anchors: the lead-ins where they
+  // serve, a look-up at every position from where they were given up. An
+  // anchor stands up to kMaxShift bytes after its string's start, so the
+  // positions looked at reach that far past `to`, and a string found there
+  // that starts before `from` or at `to` or after is left out.
+  template <class More, class Active, class Record>
+  void ScanLong(size_t from, size_t to, size_t end, More more, Active active, Record record) const {
+    const char* d = text_.data();
+    const size_t n = text_.size();
+    auto inRange = [&](uint32_t pid, size_t st) {
+      if (st >= from && st < to) record(pid, st);
+    };
+    const size_t at = anchors_.MatchLeads(d, n, from, to, more, active, inRange);
+    const size_t reach = std::min(end, to + kMaxShift);
+    if (at < reach) anchors_.MatchRange(d, n, at, reach, more, active, inRange);
   }
 
   // True when the original bytes [o, o + m) are all still in the text, side

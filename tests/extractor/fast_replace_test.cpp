@@ -521,6 +521,40 @@ TEST(FastReplaceRandom, LeadInsDenserThanTheSampleShows) {
   EXPECT_GT(cov.destroyed, 0u) << cov;
 }
 
+// A text of more than a megabyte is searched for the long strings in two
+// halves side by side. Searches here start around the middle (some found
+// only through an anchor on the other side of it), occur in both halves,
+// and repeat more often than the first pass keeps; with markup before every
+// string the first pass goes by the markup instead.
+TEST(FastReplaceRandom, TextsSearchedInTwoHalves) {
+  std::mt19937 rng(4711);
+  for (int c = 0; c < 4; ++c) {
+    const bool markup = c % 2 == 1;
+    std::string text;
+    while (text.size() < 1100000) {
+      if (markup) {
+        text += RandStr(rng, "xyz(", 5, 30) + "<t>" + RandStr(rng, "ab ", 3, 12) + "</t>";
+      } else {
+        text += RandStr(rng, "abcd", 100, 100);
+      }
+    }
+    const size_t mid = (text.size() - 7) / 2;
+    std::vector<TReplaceItem> items;
+    for (size_t k = 0; k < 120; ++k) {
+      size_t at = mid - 40 + Pick(rng, 60);
+      if (markup) at = text.rfind("<t>", at);
+      const std::string search = text.substr(at, markup ? text.find("</t>", at) + 4 - at : 8 + Pick(rng, 30));
+      const size_t uses = 1 + Pick(rng, Pick(rng, 4) == 0 ? 12 : 2);
+      for (size_t u = 0; u < uses; ++u) {
+        const size_t key = Pick(rng, search.size() + 1);
+        items.push_back({search, key, Pick(rng, 2) ? search.substr(0, key) : RandStr(rng, "abxy", 0, 6)});
+      }
+    }
+    std::shuffle(items.begin(), items.end(), rng);
+    if (!SameOnCase(text, items, c)) return;
+  }
+}
+
 TEST(FastReplaceRandom, ZeroLengthKeysAndEqualReplacements) {
   std::mt19937 rng(2024);
   for (int c = 0; c < 1500; ++c) {
