@@ -202,11 +202,15 @@ uint32_t LcsBelowBatchVector(const TBatchTables& tables, const TPatternMasks& ma
                              const std::string_view* texts, int count, const int* need) {
 #if defined(KV_VECTOR_BATCH)
   const int m = static_cast<int>(masks.pattern.size());
+  // Patterns of up to four words (256 bytes) have copies of their own; more
+  // copies measured no faster.
   auto run = [&](auto codes) {
     constexpr bool kCodes = decltype(codes)::value;
     switch (masks.words) {
       case 1: return LcsBelowBatch512<kCodes, 1>(tables, 1, m, texts, count, need);
       case 2: return LcsBelowBatch512<kCodes, 2>(tables, 2, m, texts, count, need);
+      case 3: return LcsBelowBatch512<kCodes, 3>(tables, 3, m, texts, count, need);
+      case 4: return LcsBelowBatch512<kCodes, 4>(tables, 4, m, texts, count, need);
       default: return LcsBelowBatch512<kCodes, 0>(tables, masks.words, m, texts, count, need);
     }
   };
