@@ -52,3 +52,23 @@ void ParallelFor(size_t count, int threads, Body body) {
   for (auto& th : pool) th.join();
   if (failure) std::rethrow_exception(failure);
 }
+
+// Calls body(i) for every i in [0, count) on WorkerCount(threads, count)
+// workers, every item even when another fails; then raises the failure of
+// the lowest item that failed, the one a loop over the items in order would
+// have met first.
+template <class Body>
+void ParallelForEach(size_t count, int threads, Body body) {
+  std::vector<std::exception_ptr> failure(count);
+  struct TNone {};
+  ParallelFor<TNone>(count, threads, [&](TNone&, size_t i) {
+    try {
+      body(i);
+    } catch (...) {
+      failure[i] = std::current_exception();
+    }
+  });
+  for (const std::exception_ptr& f : failure) {
+    if (f) std::rethrow_exception(f);
+  }
+}

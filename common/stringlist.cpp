@@ -53,10 +53,6 @@ inline size_t NextBreak(const char* p, size_t i, size_t n, bool nulEnds) {
   return n;
 }
 
-}  // namespace
-
-namespace {
-
 // Calls add(pointer, length) for every line of text, in order.
 template <class Add>
 void ForEachLine(std::string_view text, TNulByte nul, Add add) {

@@ -65,10 +65,10 @@ class GramAnchors {
   // Calls f(pid, start) for every string that occurs in the text at a place
   // in [from, to) where one of its lead-ins stands, in text order (only
   // strings with active(pid)); returns the position below which every start
-  // has been matched (from: nothing done). When all strings begin with one of a few
-  // short lead-ins (the markup or quote that a script puts before each
-  // string) and these are rare in the text, the strings are entered under
-  // their first kQ bytes: the lead-ins are found with the byte search
+  // has been matched (from: nothing done). When all strings begin with one
+  // of a few short lead-ins (the markup or quote that a script puts before
+  // each string) and these are rare in the text, the strings are entered
+  // under their first kQ bytes: the lead-ins are found with the byte search
   // (find_bytes.h), far faster than a look-up per position, and each place
   // needs one look-up. Stops when more() fails, and gives up, leaving the
   // rest to MatchRange, when the lead-ins prove more frequent than the

@@ -182,8 +182,7 @@ void TReplacer::ForEachPrepared(const std::function<void(TPrepared&)>& use) {
     const size_t chunks = (count + kPrepareChunk - 1) / kPrepareChunk;
     std::vector<size_t> failedAt(chunks, count);
     std::vector<std::exception_ptr> failure(chunks);
-    struct TNone {};
-    ParallelFor<TNone>(chunks, 0, [&](TNone&, size_t c) {
+    ParallelForEach(chunks, 0, [&](size_t c) {
       const size_t end = std::min(count, (c + 1) * kPrepareChunk);
       for (size_t k = c * kPrepareChunk; k < end; ++k) {
         try {

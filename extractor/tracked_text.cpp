@@ -190,8 +190,7 @@ struct TrackedText::Impl {
         if (++count[pid] == orig_[pid].cap) --openLater;
       };
       auto moreLater = [&] { return openLater > 0; };
-      struct TNone {};
-      ParallelFor<TNone>(2, 0, [&](TNone&, size_t half) {
+      ParallelForEach(2, 0, [&](size_t half) {
         if (half == 0) {
           ScanLong(0, mid, end, more, active, record);
         } else {

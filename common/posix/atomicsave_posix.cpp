@@ -42,41 +42,6 @@ static mode_t CurrentUmask() {
   return mask;
 }
 
-// Bytes written between two starts of the writeback.
-static constexpr size_t kWritebackStep = size_t{4} << 20;
-
-// Has the system start writing the bytes [from, from + length) of the file
-// to the disk without waiting for it (where it can), so that the flush at
-// the end finds most of the file written. A failure shows in the flush.
-static void StartWriteback(int fd, off_t from, off_t length) {
-#if defined(__linux__)
-  ::sync_file_range(fd, from, length, SYNC_FILE_RANGE_WRITE);
-#else
-  (void)fd, (void)from, (void)length;
-#endif
-}
-
-// Writes every batch of the source, bound for the disk (toDisk) in steps of
-// kWritebackStep bytes, each handed on to the disk when written; false on a
-// failure of the system (errno set). An exception of the source goes on.
-static bool WriteFromSource(int fd, const TPartsSource& source, bool toDisk) {
-  off_t written = 0, handed = 0;
-  while (const TByteParts* batch = source()) {
-    for (size_t from = 0; from < batch->size();) {
-      size_t to = from, bytes = 0;
-      while (to < batch->size() && (!toDisk || bytes < kWritebackStep)) bytes += (*batch)[to++].size();
-      if (!WriteAll(fd, batch->data() + from, to - from)) return false;
-      from = to;
-      written += static_cast<off_t>(bytes);
-      if (toDisk && written - handed >= static_cast<off_t>(kWritebackStep)) {
-        StartWriteback(fd, handed, written - handed);
-        handed = written;
-      }
-    }
-  }
-  return true;
-}
-
 void WriteWholeFile(const std::string& path, const TByteParts& parts, TSaveDepth depth) {
   WriteWholeFile(path, WholeText(parts), depth);
 }
@@ -90,16 +55,7 @@ void WriteWholeFile(const std::string& path, const TPartsSource& source, TSaveDe
     // Devices and pipes are written in place.
     int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) throw CreateError(path, errno);
-    bool ok = false;
-    try {
-      ok = WriteFromSource(fd, source, false);
-    } catch (...) {
-      ::close(fd);
-      throw;
-    }
-    int e = ok ? 0 : errno;
-    if (::close(fd) != 0 && e == 0) e = errno;
-    if (e != 0) throw CreateError(path, e);
+    if (int e = WriteAllAndClose(fd, source)) throw CreateError(path, e);
     return;
   }
   std::string dir = ExtractFileDir(target);
@@ -113,7 +69,7 @@ void WriteWholeFile(const std::string& path, const TPartsSource& source, TSaveDe
   mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
   bool ok = false;
   try {
-    ok = WriteFromSource(fd, source, depth == TSaveDepth::kDisk);
+    ok = WriteAll(fd, source, depth == TSaveDepth::kDisk);
   } catch (...) {
     ::close(fd);
     ::unlink(tmp.c_str());

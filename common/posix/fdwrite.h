@@ -1,6 +1,7 @@
 // Writing a whole buffer to a POSIX file descriptor.
 #pragma once
 #include <errno.h>
+#include <fcntl.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -56,14 +57,58 @@ inline bool WriteAll(int fd, const std::string_view* parts, size_t size) {
   return true;
 }
 
-inline bool WriteAll(int fd, const TByteParts& parts) { return WriteAll(fd, parts.data(), parts.size()); }
+// Bytes written between two starts of the writeback.
+inline constexpr size_t kWritebackStep = size_t{4} << 20;
 
-// Writes everything and closes the descriptor; returns 0 or the errno of
-// the first failure.
-inline int WriteAllAndClose(int fd, const TByteParts& parts) {
-  int e = WriteAll(fd, parts) ? 0 : errno;
+// Has the system start writing the bytes [from, from + length) of the file
+// to the disk without waiting for it (where it can), so that the flush at
+// the end finds most of the file written. A failure shows in the flush.
+inline void StartWriteback(int fd, off_t from, off_t length) {
+#if defined(__linux__)
+  ::sync_file_range(fd, from, length, SYNC_FILE_RANGE_WRITE);
+#else
+  (void)fd, (void)from, (void)length;
+#endif
+}
+
+// Writes every batch of the source; a file bound for the disk (toDisk) in
+// steps of kWritebackStep bytes, each handed on to the disk when written.
+// False on a failure of the system (errno set); an exception of the source
+// goes on.
+inline bool WriteAll(int fd, const TPartsSource& source, bool toDisk = false) {
+  off_t written = 0, handed = 0;
+  while (const TByteParts* batch = source()) {
+    for (size_t from = 0; from < batch->size();) {
+      size_t to = from, bytes = 0;
+      while (to < batch->size() && (!toDisk || bytes < kWritebackStep)) bytes += (*batch)[to++].size();
+      if (!WriteAll(fd, batch->data() + from, to - from)) return false;
+      from = to;
+      written += static_cast<off_t>(bytes);
+      if (toDisk && written - handed >= static_cast<off_t>(kWritebackStep)) {
+        StartWriteback(fd, handed, written - handed);
+        handed = written;
+      }
+    }
+  }
+  return true;
+}
+
+// Writes everything and closes the descriptor (also when the source raises
+// an exception, which goes on); returns 0 or the errno of the first failure.
+inline int WriteAllAndClose(int fd, const TPartsSource& source) {
+  bool ok = false;
+  try {
+    ok = WriteAll(fd, source);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  int e = ok ? 0 : errno;
   if (::close(fd) != 0 && e == 0) e = errno;
   return e;
 }
 
-inline int WriteAllAndClose(int fd, std::string_view data) { return WriteAllAndClose(fd, TByteParts{data}); }
+inline int WriteAllAndClose(int fd, std::string_view data) {
+  const TByteParts parts{data};
+  return WriteAllAndClose(fd, WholeText(parts));
+}
