@@ -5,6 +5,10 @@
 #include <cstring>
 #include <numeric>
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 #include "common/collation.h"
 #include "common/errors.h"
 #include "common/line_file.h"
@@ -23,13 +27,30 @@ inline uint64_t BytesEqual(uint64_t x, uint8_t b) {
   return ~(((y & kLows) + kLows) | y | kLows);
 }
 
-// Number of bytes equal to b.
+// Number of bytes equal to b: sixteen at a time where the processor has
+// SSE2 (every x86-64 does), else eight at a time by adding up the marks.
 size_t CountBytes(const char* p, size_t n, uint8_t b) {
   size_t count = 0, i = 0;
+#if defined(__SSE2__) && defined(__x86_64__)
+  const __m128i needle = _mm_set1_epi8(static_cast<char>(b));
+  while (i + 16 <= n) {
+    // Each byte lane counts up to 255 matches before the lanes are summed.
+    __m128i lanes = _mm_setzero_si128();
+    for (int k = 0; k < 255 && i + 16 <= n; ++k, i += 16) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(x, needle));
+    }
+    const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+    count += static_cast<size_t>(_mm_cvtsi128_si64(sums)) +
+             static_cast<size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+  }
+#endif
   for (; i + 8 <= n; i += 8) {
     uint64_t x;
     std::memcpy(&x, p + i, 8);
-    count += static_cast<size_t>(__builtin_popcountll(BytesEqual(x, b)));
+    // One bit per matching byte at the bottom of its byte; the multiply adds
+    // the eight bytes up into the top one.
+    count += static_cast<size_t>(((BytesEqual(x, b) >> 7) * kOnes) >> 56);
   }
   for (; i < n; ++i) count += static_cast<uint8_t>(p[i]) == b ? 1 : 0;
   return count;
