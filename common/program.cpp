@@ -2,6 +2,7 @@
 #include "common/program.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "common/errors.h"
 #include "common/paths.h"
@@ -36,9 +37,37 @@ bool AskYesNo(const std::string& question) {
   return LowerAscii(ConsoleReadLine()) == "y";
 }
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KV_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define KV_ADDRESS_SANITIZER 1
+#endif
+
+namespace {
+// Set while RunProgram runs a program's body.
+bool g_programRun = false;
+struct TProgramRun {
+  TProgramRun() { g_programRun = true; }
+  ~TProgramRun() { g_programRun = false; }
+};
+}  // namespace
+
+int EndRun(int status) {
+#if !defined(KV_ADDRESS_SANITIZER)
+  // Handlers registered at start still run (the Windows console gets its
+  // code page back); only the run's own objects are not taken apart.
+  if (g_programRun) std::exit(status);
+#endif
+  return status;
+}
+
 int RunProgram(const std::function<int()>& body) {
   std::string cls, msg;
   try {
+    const TProgramRun running;
     return body();
   } catch (const EError& e) {
     cls = e.ClassName();

@@ -55,7 +55,7 @@ int Run(const std::vector<std::string>& args, TReporter& console) {
   WriteNotFoundReport(report);
   // A search cut short by an invalid pattern or exhausted memory still
   // writes what it found, but the job is not done.
-  return ex.complete ? kExitDone : kExitFailed;
+  return EndRun(ex.complete ? kExitDone : kExitFailed);
 }
 
 }  // namespace

@@ -25,5 +25,5 @@ int RunClearOther(const TParam& p) {
   ForceFileDir(p.FileRec);
   FinishLines(lines, p);
   lines.SaveToFile(p.FileRec);
-  return kExitDone;
+  return EndRun(kExitDone);
 }

@@ -15,5 +15,5 @@ int RunNoMode(const TParam& p) {
   NumberDuplicateLines(lines, p);
   // The output folder is not created: a missing folder fails the save.
   if (lines.Count() > 0) lines.SaveToFile(p.FileEN);
-  return kExitDone;
+  return EndRun(kExitDone);
 }

@@ -129,7 +129,6 @@ int RunOptimize(const TParam& p) {
   FinishLines(list, p);
   ForceFileDir(p.FileEN);
   list.SaveToFile(p.FileEN);
-  list.Clear();
   ConsoleLine("DONE");
-  return kExitDone;
+  return EndRun(kExitDone);
 }

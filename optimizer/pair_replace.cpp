@@ -323,5 +323,5 @@ int RunRepStr(const TParam& p) {
   ReplaceInLines(lines.Lines(), search.Lines(), replace.Lines());
   ForceFileDir(p.FileRec);
   lines.SaveToFile(p.FileRec);
-  return kExitDone;
+  return EndRun(kExitDone);
 }

@@ -377,5 +377,5 @@ int RunPatch(const TParam& p) {
     if (!records.Ru.Empty()) SaveList(records.Ru, p.FileOldRU);
     if (!records.Log.Empty()) SaveList(records.Log, p.FileLog);
   }
-  return kExitDone;
+  return EndRun(kExitDone);
 }

@@ -232,5 +232,5 @@ int RunRecover(const TParam& p) {
   source.SaveToFile(p.FileRec);
   log.Save();
   ConsoleLine("DONE");
-  return kExitDone;
+  return EndRun(kExitDone);
 }

@@ -98,7 +98,7 @@ int RunSplitDouble(const TParam& p) {
   if (doubles.Count() > 0) doubles.SaveToFile(DoubleFileName(p.FileEN));
   lines.SaveToFile(p.FileEN);
   ConsoleLine("DONE");
-  return kExitDone;
+  return EndRun(kExitDone);
 }
 
 int RunRecoverDouble(const TParam& p) {
@@ -116,5 +116,5 @@ int RunRecoverDouble(const TParam& p) {
   run.source.SaveToFile(p.FileRec);
   run.log.Save();
   ConsoleLine("DONE");
-  return kExitDone;
+  return EndRun(kExitDone);
 }

@@ -86,5 +86,5 @@ int RunUpdate(const TParam& p) {
   run.source.SaveToFile(p.FileRec);
   run.log.Save();
   ConsoleLine("DONE");
-  return kExitDone;
+  return EndRun(kExitDone);
 }
