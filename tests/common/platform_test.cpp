@@ -324,4 +324,23 @@ TEST(EndOfRun, UncaughtErrorReport) {
   EXPECT_EQ(err4, "");
 }
 
+// A finished run ends the process only inside RunProgram: a test that calls
+// a run's function directly gets the status back and goes on.
+TEST(EndOfRun, EndRunEndsOnlyAProgramRun) {
+  EXPECT_EQ(EndRun(4), 4);
+  EXPECT_EQ(CaptureReport([] { return 0; }).first, 0);
+  EXPECT_EQ(EndRun(4), 4);  // not left on after the program run
+}
+
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+TEST(EndOfRunDeathTest, EndRunEndsAProgramRunWithItsStatus) {
+  EXPECT_EXIT(
+      {
+        RunProgram([] { return EndRun(5) + 1; });
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(5), "");
+}
+#endif
+
 }  // namespace
