@@ -246,5 +246,5 @@ int RunCheck(const TParam& p) {
   if (!SameLineCount(en, ru)) return 1;
   const std::vector<TLineFinding> findings = CheckLines(en.Lines(), ru.Lines());
   PrintFindings(findings, false);
-  return findings.empty() ? 0 : 1;
+  return EndRun(findings.empty() ? 0 : 1);
 }

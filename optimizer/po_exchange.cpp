@@ -184,7 +184,7 @@ int RunToPo(const TParam& p) {
               IntToStr(static_cast<long long>(translated)) + " translated)");
   if (withRu) PrintFindings(findings, true);
   ConsoleLine("DONE");
-  return 0;
+  return EndRun(0);
 }
 
 int RunFromPo(const TParam& p) {
@@ -228,5 +228,5 @@ int RunFromPo(const TParam& p) {
   ru.SaveToFile(files[2]);
   PrintFindings(CheckLines(en.Lines(), ru.Lines()), true);
   ConsoleLine("DONE");
-  return 0;
+  return EndRun(0);
 }
