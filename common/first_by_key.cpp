@@ -1,12 +1,7 @@
 #include "common/first_by_key.h"
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
-
-namespace {
-constexpr size_t kBlockBytes = size_t{1} << 20;
-}  // namespace
 
 void TFirstByKey::Reserve(size_t count) {
   keyOf_.reserve(count);
@@ -21,19 +16,7 @@ uint32_t TFirstByKey::Find(std::string_view key) {
 uint32_t TFirstByKey::Intern(std::string_view key) {
   const uint64_t hash = TKeyMap::Hash(key);
   if (const int32_t* number = numbers_.Find(key, hash)) return static_cast<uint32_t>(*number);
-  std::string_view copy;
-  if (!key.empty()) {
-    // Keep a copy of the text where it never moves.
-    if (blocks_.empty() || blockUsed_ + key.size() > blockSize_) {
-      blockSize_ = std::max(kBlockBytes, key.size());
-      blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
-      blockUsed_ = 0;
-    }
-    char* at = blocks_.back().get() + blockUsed_;
-    std::memcpy(at, key.data(), key.size());
-    blockUsed_ += key.size();
-    copy = std::string_view(at, key.size());
-  }
+  const std::string_view copy = texts_.Keep(key);
   const uint32_t id = static_cast<uint32_t>(single_.size());
   single_.push_back(-1);
   heapOf_.push_back(-1);

@@ -10,10 +10,10 @@
 // run, so it holds no string per index and no heap per key.
 #pragma once
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <vector>
 
+#include "common/byte_arena.h"
 #include "common/key_map.h"
 
 class TFirstByKey {
@@ -34,13 +34,11 @@ class TFirstByKey {
   void Push(uint32_t id, int index);
 
   std::vector<uint32_t> keyOf_;  // key number per index
-  TKeyMap numbers_;  // key number per key, viewing the copies in blocks_
+  TKeyMap numbers_;  // key number per key, viewing the copies in texts_
   // Per key number: its single index (or -1), and the number of its heap
   // in heaps_ once a second index holds it.
   std::vector<int> single_;
   std::vector<int> heapOf_;
   std::vector<std::vector<int>> heaps_;
-  // The key texts, in blocks that never move.
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  size_t blockUsed_ = 0, blockSize_ = 0;
+  TByteArena texts_;  // the key texts
 };
