@@ -91,10 +91,22 @@ std::string ExportText(const std::string& text, std::string_view advKeys, const 
   return t;
 }
 
-std::string ImportText(std::string_view text, std::string_view advKeys, const TParametrs& p,
-                       std::string& quotWarnings, std::vector<std::string>& consoleLines) {
-  std::string t(text);
-  if (t.empty()) return t;
+namespace {
+
+// Every notation that the import rewrites holds a backslash, except the
+// double quotes of "-border_quot" and the "#$" breaks of the advanced
+// values: a text without any of them comes back unchanged.
+bool HoldsImportNotation(std::string_view t, const TParametrs& p) {
+  if (t.find('\\') != std::string_view::npos) return true;
+  if (p.border_quot && t.find('"') != std::string_view::npos) return true;
+  return p.adv_values_script && t.find('#') != std::string_view::npos;
+}
+
+}  // namespace
+
+void ImportTextInPlace(std::string& t, std::string_view advKeys, const TParametrs& p, std::string& quotWarnings,
+                       std::vector<std::string>& consoleLines) {
+  if (!HoldsImportNotation(t, p)) return;
   if (p.border_quot) {
     if (!t.empty() && t.front() == '"') t.erase(0, 1);
     if (!t.empty() && t.back() == '"') t.pop_back();
@@ -146,6 +158,12 @@ std::string ImportText(std::string_view text, std::string_view advKeys, const TP
     ReplaceEscaped(t, "\\t", "\t", true);
     ReplaceAllInPlace(t, "\\\\t", "\\t");
   }
+}
+
+std::string ImportText(std::string_view text, std::string_view advKeys, const TParametrs& p,
+                       std::string& quotWarnings, std::vector<std::string>& consoleLines) {
+  std::string t(text);
+  ImportTextInPlace(t, advKeys, p, quotWarnings, consoleLines);
   return t;
 }
 

@@ -23,6 +23,9 @@ std::string ExportText(const std::string& text, std::string_view advKeys, const 
 // the caller in order.
 std::string ImportText(std::string_view text, std::string_view advKeys, const TParametrs& p,
                        std::string& quotWarnings, std::vector<std::string>& consoleLines);
+// ImportText on t itself, which keeps its buffer.
+void ImportTextInPlace(std::string& t, std::string_view advKeys, const TParametrs& p, std::string& quotWarnings,
+                       std::vector<std::string>& consoleLines);
 
 // Backslash before every character that has a meaning in a pattern, so the
 // text is searched literally.

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
 #include <exception>
 #include <functional>
 #include <new>
 #include <thread>
 
+#include "common/byte_arena.h"
 #include "common/find_bytes.h"
 #include "common/line_file.h"
 #include "common/parallel_for.h"
@@ -31,12 +31,14 @@ namespace {
 
 // A line prepared for its search: key and replacement (left part included),
 // the console lines that their conversion produced and its quote warnings
-// for the report.
+// for the report. The strings keep their buffers from batch to batch, so
+// that the conversions take no fresh memory.
 struct TPrepared {
   std::string key;
   std::string replacement;
   std::vector<std::string> messages;
   std::string quotWarnings;
+  std::string converted;  // a text converted before its left part goes in front
 };
 
 // Lines converted at a time, on every processor; the replacement then takes
@@ -115,7 +117,7 @@ class TReplacer {
   TByteParts out_;
   std::vector<TReplaceItem> items_;
   std::vector<TRegexKeyItem> regexItems_;
-  std::deque<std::string> streamed_;  // "-b": replacements of another length
+  TByteArena streamed_;               // "-b": replacements of another length
   std::string search_;                // "-b": key and right part of the line searched
   size_t current_ = 0;                // index of the line being handled
   static const std::string kEmpty;
@@ -160,16 +162,15 @@ void TReplacer::Prepare(size_t i, TPrepared& r) const {
     }
   }
   // The left part, then the converted text.
-  auto withLeft = [&](std::string text) {
-    if (item.left_text.empty()) return text;
-    std::string s;
-    s.reserve(item.left_text.size() + text.size());
-    s.append(item.left_text).append(text);
-    return s;
+  auto convert = [&](std::string_view text, std::string& out) {
+    std::string& t = item.left_text.empty() ? out : r.converted;
+    t.assign(text);
+    ImportTextInPlace(t, adv, p_, r.quotWarnings, r.messages);
+    if (!item.left_text.empty()) out.assign(item.left_text).append(t);
   };
   // The translated line first: this orders the console warnings.
-  r.replacement = withLeft(ImportText(translated, adv, p_, r.quotWarnings, r.messages));
-  r.key = withLeft(ImportText(exported, adv, p_, r.quotWarnings, r.messages));
+  convert(translated, r.replacement);
+  convert(exported, r.key);
 }
 
 void TReplacer::ForEachPrepared(const std::function<void(TPrepared&)>& use) {
@@ -244,11 +245,12 @@ void TReplacer::RunSequential(TPartsEngine engine) {
   };
   try {
     ForEachPrepared([&](TPrepared& line) {
+      const std::string& right = ex_.items[current_].right_text;
       TReplaceItem item;
       item.keyLen = line.key.size();
-      item.search = std::move(line.key);
-      item.search += ex_.items[current_].right_text;
-      item.replacement = std::move(line.replacement);
+      item.search.reserve(line.key.size() + right.size());
+      item.search.append(line.key).append(right);
+      item.replacement = line.replacement;
       items.push_back(std::move(item));
       messages.push_back(std::move(line.messages));
     });
@@ -290,7 +292,7 @@ void TReplacer::RunRegexKeys() {
   };
   try {
     ForEachPrepared([&](TPrepared& line) {
-      items.push_back(TRegexKeyItem{std::move(line.key), ex_.items[current_].right_re, std::move(line.replacement)});
+      items.push_back(TRegexKeyItem{line.key, ex_.items[current_].right_re, line.replacement});
       messages.push_back(std::move(line.messages));
     });
   } catch (...) {
@@ -332,8 +334,7 @@ void TReplacer::RunStreamed(const std::function<void(std::string_view)>& emit) {
       if (!line.key.empty()) std::memcpy(data_.text.data() + pos - 1, line.replacement.data(), line.replacement.size());
     } else {
       emit(text.substr(cursor - 1, pos - cursor));
-      streamed_.push_back(std::move(line.replacement));
-      emit(streamed_.back());
+      emit(streamed_.Keep(line.replacement));
       cursor = pos + line.key.size();
     }
     searchStart = pos + line.key.size();
