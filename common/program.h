@@ -25,11 +25,10 @@ bool AskYesNo(const std::string& question);
 // Sets the allocator up for runs that allocate and free millions of small
 // strings (one per line of a large file).
 void TuneAllocatorForManyLines();
-// Where the system backs memory with huge pages only when a program asks
-// for them, restarts the program once (same file, same arguments, nothing
-// read or written yet) with the C library told to ask for them. Call first
-// thing in main. Returns when there is nothing to do or the restart fails.
-void UseHugePages(char** argv);
+// Has the heap grow in steps of 64 MiB, so that a run over a large file
+// asks the system for memory a few times rather than thousands. Call first
+// thing in main.
+void GrowHeapInLargeSteps();
 
 // Ends a run whose every output is written: the process ends with status
 // without taking the run's objects apart, and the system takes back their

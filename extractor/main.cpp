@@ -7,7 +7,7 @@
 #include "extractor/korvane.h"
 
 int main(int argc, char** argv) {
-  UseHugePages(argv);
+  GrowHeapInLargeSteps();
   std::vector<std::string> args = ProgramArguments(argc, argv);
   return RunProgram([&] { return RunKorvane(args); });
 }

@@ -6,7 +6,7 @@
 #include "optimizer/cmdline.h"
 
 int main(int argc, char** argv) {
-  UseHugePages(argv);
+  GrowHeapInLargeSteps();
   // A run holds each line of its files in a small block of its own and
   // allocates and frees millions of them (bench/optimizer_bench).
   TuneAllocatorForManyLines();

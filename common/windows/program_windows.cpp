@@ -78,4 +78,4 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 // The system's heap already serves many small blocks well.
 void TuneAllocatorForManyLines() {}
 
-void UseHugePages(char**) {}
+void GrowHeapInLargeSteps() {}
