@@ -130,8 +130,9 @@ std::string Framed(const std::string& prefix, std::string text, const std::strin
 }  // namespace
 
 TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, const TParametrs& p,
-                         TReporter& reporter) {
+                         TReporter& reporter, const TExtractionSink& sink) {
   TExtraction ex;
+  size_t handed = 0;  // lines given to the sink
   const size_t n = scripts.size();
   // One compiled matcher per entry for the walk, and one each for its left
   // and right pattern, so entries never recompile when they take turns. The
@@ -153,7 +154,7 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
   // that the user sees which pattern to mend; the lines found so far stay.
   auto stopSearch = [&](const std::string& cause) {
     reporter.Line("ERROR Loop or Memory File");
-    reporter.Line("Element Find = " + std::to_string(ex.lines.size()));
+    reporter.Line("Element Find = " + std::to_string(handed + ex.lines.size()));
     reporter.Line("Position finaly = " + std::to_string(position));
     reporter.Line(cause);
     ex.complete = false;
@@ -258,6 +259,11 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
           ex.items.push_back(std::move(item));
           ex.lines.push_back(Framed(e.prefix, ExportText(text, e.adv_keys, p), e.suffix));
           if (keepRaw) ex.raw_lines.push_back(Framed(e.prefix, std::move(text), e.suffix));
+          if (sink && ex.lines.size() == kSinkBatch) {
+            handed += ex.lines.size();
+            sink(std::move(ex));
+            ex = TExtraction{};
+          }
         }
 
         position = e.found_pos + a - 1 + leftLen;
@@ -280,6 +286,12 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
   ex.lines.resize(count);
   ex.items.resize(count);
   if (keepRaw) ex.raw_lines.resize(count);
+  if (sink) {
+    const bool complete = ex.complete;
+    if (!ex.lines.empty()) sink(std::move(ex));
+    ex = TExtraction{};
+    ex.complete = complete;
+  }
   return ex;
 }
 

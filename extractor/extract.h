@@ -3,6 +3,7 @@
 // removals of repeated and unwanted lines, and the writing of the text file.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,9 +57,16 @@ std::string PieceFileName(const std::string& dataPath, int k);
 void SplitDataFile(std::string_view data, const std::string& path, std::string_view pattern,
                    TReporter& reporter);
 
-// The search loop over the data text (viewed, not copied).
+// Takes the lines found so far, in order, while the search goes on.
+using TExtractionSink = std::function<void(TExtraction&& lines)>;
+// Lines handed to a sink at a time (the last batch may be shorter).
+inline constexpr size_t kSinkBatch = 4096;
+
+// The search loop over the data text (viewed, not copied). With a sink the
+// lines leave the extraction batch by batch as they are found, the last
+// ones when the search ends; what is returned then holds only `complete`.
 TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, const TParametrs& p,
-                         TReporter& reporter);
+                         TReporter& reporter, const TExtractionSink& sink = nullptr);
 
 // "-d": a repeated line is dropped after its first occurrence; every empty
 // line goes too. The three sequences stay parallel.

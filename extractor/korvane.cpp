@@ -32,15 +32,25 @@ int Run(const std::vector<std::string>& args, TReporter& console) {
 
   const std::string operation = AnsiLowerCase(p.operation);
   TReportState report;
-  TExtraction ex = ExtractItems(data.text, scripts, p, console);
-  if (p.d) RemoveDuplicateLines(ex);
-  if (p.trash.enabled) RemoveTrashLines(ex, p, console);
+  // "-b" replaces while it extracts.
+  const bool together = operation != "extract" && ReplacesWhileExtracting(p);
+  TExtraction ex;
+  if (!together) {
+    ex = ExtractItems(data.text, scripts, p, console);
+    if (p.d) RemoveDuplicateLines(ex);
+    if (p.trash.enabled) RemoveTrashLines(ex, p, console);
+  }
+  bool complete = ex.complete;
 
   if (operation == "extract") {
     WriteTextFile(ex, p, console);
   } else {
     try {
-      ReplaceItems(p, scripts, ex, data, report, console);
+      if (together) {
+        complete = ExtractAndReplace(p, scripts, data, report, console);
+      } else {
+        ReplaceItems(p, scripts, ex, data, report, console);
+      }
     } catch (const EReplaceLineError& e) {
       console.Line(e.Cause());
       console.Line(e.what());
@@ -55,7 +65,7 @@ int Run(const std::vector<std::string>& args, TReporter& console) {
   WriteNotFoundReport(report);
   // A search cut short by an invalid pattern or exhausted memory still
   // writes what it found, but the job is not done.
-  return EndRun(ex.complete ? kExitDone : kExitFailed);
+  return EndRun(complete ? kExitDone : kExitFailed);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <functional>
 #include <new>
 #include <thread>
+#include <utility>
 
+#include "common/batch_queue.h"
 #include "common/byte_arena.h"
 #include "common/find_bytes.h"
 #include "common/line_file.h"
@@ -53,6 +55,35 @@ constexpr size_t kFinalStretch = size_t{1} << 20;
 constexpr size_t kBatchParts = 4096;
 constexpr size_t kBatchBytes = size_t{1} << 20;
 
+using TEmit = std::function<void(std::string_view)>;
+
+// The batches of lines that the extraction finds, handed from the thread
+// that searches the data text to the one that replaces in it.
+using TExtractionQueue = TBatchQueue<TExtraction>;
+
+// Raised when the extraction found no line: there is nothing to replace.
+struct TNothingToReplace {};
+
+// Keeps what a pass tells the user, to be shown later in the same order.
+class TRecordedLines : public TReporter {
+ public:
+  void Line(const std::string& message) override { events_.push_back({false, message}); }
+  bool Ask(const std::string&) override { return false; }  // the passes that record ask nothing
+  void Pause() override { events_.push_back({true, std::string()}); }
+  void ShowTo(TReporter& reporter) const {
+    for (const auto& [pause, message] : events_) {
+      if (pause) {
+        reporter.Pause();
+      } else {
+        reporter.Line(message);
+      }
+    }
+  }
+
+ private:
+  std::vector<std::pair<bool, std::string>> events_;
+};
+
 std::string Inner(std::string_view line, const std::string& prefix, const std::string& suffix) {
   return Copy(line, static_cast<long long>(prefix.size()) + 1,
               static_cast<long long>(line.size()) - static_cast<long long>(prefix.size()) -
@@ -66,10 +97,18 @@ class TReplacer {
       : p_(p), scripts_(scripts), ex_(ex), data_(data), report_(report), reporter_(reporter) {}
 
   void Run();
+  // "-b" as the lines are found: the extraction runs on this thread while
+  // the replacement and the writing go on beside it; the console lines of
+  // the replacement are shown when the extraction is over, after its own.
+  // Returns whether the extraction was complete.
+  bool RunWhileExtracting(std::vector<TScript>& scripts, TReporter& console);
+  // Reads the translated lines; false when they cannot be read.
+  bool LoadTranslated();
 
  private:
-  // Converts line i into r (which may hold an earlier line's strings); r
-  // keeps what was done when the conversion fails.
+  // Converts line i of ex_ (line base_ + i of the run) into r (which may
+  // hold an earlier line's strings); r keeps what was done when the
+  // conversion fails.
   void Prepare(size_t i, TPrepared& r) const;
   // Calls use(line) for every line in order, current_ its index, the lines
   // converted batch by batch on every processor beforehand. A failed
@@ -93,12 +132,22 @@ class TReplacer {
   // "-b" without "-d": line by line, each search onward from the end of the
   // last place; the result goes to emit part by part, in order, each part
   // final when it is given.
-  void RunStreamed(const std::function<void(std::string_view)>& emit);
-  // RunStreamed on a second thread while this one writes the result to the
+  void RunStreamed(const TEmit& emit);
+  // RunStreamed for lines that come in batches from the extraction. Raises
+  // TNothingToReplace for no line, and the count error before a line's.
+  void RunStreamedFrom(TExtractionQueue& queue, const TEmit& emit);
+  struct TStreamPlace {
+    size_t searchStart = 1;  // next search from here
+    size_t cursor = 1;       // first byte not yet written
+  };
+  // One line of "-b", and the rest of the data text after the last.
+  void StreamLine(TPrepared& line, const TInfoLINE& item, TStreamPlace& at, const TEmit& emit);
+  void EmitRest(const TStreamPlace& at, const TEmit& emit) const;
+  // make(emit) on a second thread while this one writes the result to the
   // temporary file as it comes. A line's failure is raised here; a failure
   // of the write is returned, to be raised outside the handling of line
   // errors, as WriteResult's would be.
-  std::exception_ptr RunStreamedWriting();
+  std::exception_ptr RunStreamedWriting(const std::function<void(const TEmit&)>& make);
   std::string TempPath() const { return p_.file_data + ".temp"; }
   // Writes out_ to the temporary file, then PutInPlace.
   void WriteResult();
@@ -115,11 +164,18 @@ class TReplacer {
   // The replaced data text, written from its parts: views of the data text
   // and of the replacements, which the members below keep.
   TByteParts out_;
+  std::vector<TPrepared> prepared_;  // the lines of a batch, their buffers kept
   std::vector<TReplaceItem> items_;
   std::vector<TRegexKeyItem> regexItems_;
   TByteArena streamed_;               // "-b": replacements of another length
   std::string search_;                // "-b": key and right part of the line searched
   size_t current_ = 0;                // index of the line being handled
+  size_t base_ = 0;                   // index of the first line of ex_
+  // The extraction reads the data text at the same time: nothing is copied
+  // over it, and the lines are converted on one thread.
+  bool textShared_ = false;
+  std::string lineText_;              // the line named by a failure of RunStreamedFrom
+  bool countFailed_ = false;          // RunStreamedFrom failed on the count of lines
   static const std::string kEmpty;
 };
 
@@ -138,10 +194,10 @@ void TReplacer::Prepare(size_t i, TPrepared& r) const {
   const bool framed = !prefix.empty() || !suffix.empty();
   std::string innerExported, innerTranslated;
   std::string_view exported = ex_.lines[i];
-  std::string_view translated = translated_[i];
+  std::string_view translated = translated_[base_ + i];
   if (framed) {
     innerExported = Inner(ex_.lines[i], prefix, suffix);
-    innerTranslated = Inner(translated_[i], prefix, suffix);
+    innerTranslated = Inner(translated, prefix, suffix);
     exported = innerExported;
     translated = innerTranslated;
   }
@@ -175,7 +231,7 @@ void TReplacer::Prepare(size_t i, TPrepared& r) const {
 
 void TReplacer::ForEachPrepared(const std::function<void(TPrepared&)>& use) {
   const size_t n = ex_.lines.size();
-  std::vector<TPrepared> batch;
+  std::vector<TPrepared>& batch = prepared_;
   for (size_t from = 0; from < n; from += kPrepareBatch) {
     const size_t count = std::min(kPrepareBatch, n - from);
     batch.resize(count);
@@ -183,7 +239,7 @@ void TReplacer::ForEachPrepared(const std::function<void(TPrepared&)>& use) {
     const size_t chunks = (count + kPrepareChunk - 1) / kPrepareChunk;
     std::vector<size_t> failedAt(chunks, count);
     std::vector<std::exception_ptr> failure(chunks);
-    ParallelForEach(chunks, 0, [&](size_t c) {
+    ParallelForEach(chunks, textShared_ ? 1 : 0, [&](size_t c) {
       const size_t end = std::min(count, (c + 1) * kPrepareChunk);
       for (size_t k = c * kPrepareChunk; k < end; ++k) {
         try {
@@ -196,7 +252,7 @@ void TReplacer::ForEachPrepared(const std::function<void(TPrepared&)>& use) {
       }
     });
     for (size_t k = 0; k < count; ++k) {
-      current_ = from + k;
+      current_ = base_ + from + k;
       TPrepared& line = batch[k];
       report_.quot_warnings += line.quotWarnings;
       const size_t c = k / kPrepareChunk;
@@ -204,7 +260,7 @@ void TReplacer::ForEachPrepared(const std::function<void(TPrepared&)>& use) {
       use(line);
     }
   }
-  current_ = n;
+  current_ = base_ + n;
 }
 
 void TReplacer::Miss(const std::string& key) {
@@ -304,57 +360,93 @@ void TReplacer::RunRegexKeys() {
   run();
 }
 
-void TReplacer::RunStreamed(const std::function<void(std::string_view)>& emit) {
-  size_t searchStart = 1;  // next search from here
-  size_t cursor = 1;       // first byte not yet written
+void TReplacer::StreamLine(TPrepared& line, const TInfoLINE& item, TStreamPlace& at, const TEmit& emit) {
+  PrintMessages(line.messages);
+  const std::string_view text = data_.text.View();
+  size_t pos = 0;
+  if (p_.rep_reg) {
+    const std::string pattern = QuoteRegexText(line.key) + item.right_re;
+    if (!pattern.empty()) {
+      const TRegexHit hit = RegexSearch(pattern, text, at.searchStart - 1);
+      if (!hit.error.empty()) reporter_.Line(SearchErrorWarning(pattern, hit.error));
+      if (hit.found) pos = hit.begin + 1;
+    }
+  } else {
+    search_.assign(line.key).append(item.right_text);
+    pos = FindBytes(text, search_, at.searchStart);
+  }
+  if (pos == 0) {
+    Miss(line.key);
+    return;
+  }
   // Replacements of the same length are copied over the data text, as they
   // never change what a later search (onward from the end of the place)
-  // sees; the others are written as parts between the data text's.
-  const std::string_view text = data_.text.View();
-  ForEachPrepared([&](TPrepared& line) {
-    PrintMessages(line.messages);
-    const TInfoLINE& item = ex_.items[current_];
-    size_t pos = 0;
-    if (p_.rep_reg) {
-      const std::string pattern = QuoteRegexText(line.key) + item.right_re;
-      if (!pattern.empty()) {
-        const TRegexHit hit = RegexSearch(pattern, text, searchStart - 1);
-        if (!hit.error.empty()) reporter_.Line(SearchErrorWarning(pattern, hit.error));
-        if (hit.found) pos = hit.begin + 1;
-      }
-    } else {
-      search_.assign(line.key).append(item.right_text);
-      pos = FindBytes(text, search_, searchStart);
-    }
-    if (pos == 0) {
-      Miss(line.key);
-      return;
-    }
-    if (line.key.size() == line.replacement.size()) {
-      if (!line.key.empty()) std::memcpy(data_.text.data() + pos - 1, line.replacement.data(), line.replacement.size());
-    } else {
-      emit(text.substr(cursor - 1, pos - cursor));
-      emit(streamed_.Keep(line.replacement));
-      cursor = pos + line.key.size();
-    }
-    searchStart = pos + line.key.size();
-    // No later line changes a byte before the search start.
-    if (searchStart - cursor >= kFinalStretch) {
-      emit(text.substr(cursor - 1, searchStart - cursor));
-      cursor = searchStart;
-    }
-  });
-  if (cursor - 1 < text.size()) emit(text.substr(cursor - 1));
+  // sees; the others, and all while the extraction still reads the text,
+  // are written as parts between the data text's.
+  if (line.key.size() == line.replacement.size() && !textShared_) {
+    if (!line.key.empty()) std::memcpy(data_.text.data() + pos - 1, line.replacement.data(), line.replacement.size());
+  } else {
+    emit(text.substr(at.cursor - 1, pos - at.cursor));
+    emit(streamed_.Keep(line.replacement));
+    at.cursor = pos + line.key.size();
+  }
+  at.searchStart = pos + line.key.size();
+  // No later line changes a byte before the search start.
+  if (at.searchStart - at.cursor >= kFinalStretch) {
+    emit(text.substr(at.cursor - 1, at.searchStart - at.cursor));
+    at.cursor = at.searchStart;
+  }
 }
 
-std::exception_ptr TReplacer::RunStreamedWriting() {
+void TReplacer::EmitRest(const TStreamPlace& at, const TEmit& emit) const {
+  const std::string_view text = data_.text.View();
+  if (at.cursor - 1 < text.size()) emit(text.substr(at.cursor - 1));
+}
+
+void TReplacer::RunStreamed(const TEmit& emit) {
+  TStreamPlace at;
+  ForEachPrepared([&](TPrepared& line) { StreamLine(line, ex_.items[current_], at, emit); });
+  EmitRest(at, emit);
+}
+
+void TReplacer::RunStreamedFrom(TExtractionQueue& queue, const TEmit& emit) {
+  TStreamPlace at;
+  size_t total = 0;
+  std::exception_ptr failure;
+  // Every batch is counted, also after a failure, as the count of lines
+  // is checked first.
+  while (TExtraction* batch = queue.Next()) {
+    const size_t first = total;
+    total += batch->lines.size();
+    if (first == 0 && !batch->lines.empty()) lineText_ = batch->lines[0];
+    if (failure || total > translated_.size()) continue;
+    ex_ = std::move(*batch);
+    base_ = first;
+    try {
+      ForEachPrepared([&](TPrepared& line) { StreamLine(line, ex_.items[current_ - base_], at, emit); });
+    } catch (...) {
+      failure = std::current_exception();
+      lineText_ = ex_.lines[current_ - base_];
+    }
+  }
+  if (total == 0) throw TNothingToReplace{};
+  if (total != translated_.size()) {
+    current_ = 0;
+    countFailed_ = true;
+    throw ERunError("ERROR: Count lines not aligment.");
+  }
+  if (failure) std::rethrow_exception(failure);
+  EmitRest(at, emit);
+}
+
+std::exception_ptr TReplacer::RunStreamedWriting(const std::function<void(const TEmit&)>& make) {
   TPartsQueue queue;
   std::exception_ptr lineFailure;
   std::thread maker([&] {
     try {
       TByteParts batch;
       size_t bytes = 0;
-      RunStreamed([&](std::string_view part) {
+      make([&](std::string_view part) {
         batch.push_back(part);
         bytes += part.size();
         if (batch.size() >= kBatchParts || bytes >= kBatchBytes) {
@@ -436,7 +528,7 @@ void TReplacer::Run() {
       // The whole result is needed to encode it.
       RunStreamed([&](std::string_view part) { out_.push_back(part); });
     } else {
-      writeFailure = RunStreamedWriting();
+      writeFailure = RunStreamedWriting([&](const TEmit& emit) { RunStreamed(emit); });
       written = true;
     }
   } catch (const std::exception& e) {
@@ -454,6 +546,65 @@ void TReplacer::Run() {
   if (!p_.silent) reporter_.Line("Done: " + p_.file_data);
 }
 
+bool TReplacer::LoadTranslated() {
+  try {
+    translated_.Load(p_.file_txt);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool TReplacer::RunWhileExtracting(std::vector<TScript>& scripts, TReporter& console) {
+  textShared_ = true;
+  TExtractionQueue lines;
+  std::exception_ptr lineFailure, writeFailure;
+  std::thread writing([&] {
+    try {
+      writeFailure = RunStreamedWriting([&](const TEmit& emit) { RunStreamedFrom(lines, emit); });
+    } catch (...) {
+      lineFailure = std::current_exception();
+    }
+  });
+  TExtraction rest;
+  try {
+    rest = ExtractItems(data_.text.View(), scripts, p_, console,
+                        [&](TExtraction&& batch) { lines.Push(std::move(batch)); });
+  } catch (...) {
+    lines.Close(true);
+    writing.join();
+    report_ = TReportState{};
+    throw;
+  }
+  lines.Close(false);
+  writing.join();
+  // What the replacement told, as a run that extracts first shows it: after
+  // the extraction's lines, and not at all when the count of lines is wrong.
+  auto show = [&] { static_cast<TRecordedLines&>(reporter_).ShowTo(console); };
+  if (lineFailure) {
+    try {
+      std::rethrow_exception(lineFailure);
+    } catch (const TNothingToReplace&) {
+      return rest.complete;
+    } catch (const std::exception& e) {
+      if (countFailed_) {
+        report_ = TReportState{};
+      } else {
+        show();
+      }
+      throw EReplaceLineError("ERROR LINE: " + std::to_string(current_ + 1) + " " + lineText_, e.what());
+    } catch (...) {
+      show();
+      throw;
+    }
+  }
+  show();
+  if (writeFailure) std::rethrow_exception(writeFailure);
+  PutInPlace();
+  if (!p_.silent) console.Line("Done: " + p_.file_data);
+  return rest.complete;
+}
+
 }  // namespace
 
 void ReplaceItems(const TParametrs& p, const std::vector<TScript>& scripts, TExtraction& ex,
@@ -465,4 +616,23 @@ void ReplaceItems(const TParametrs& p, const std::vector<TScript>& scripts, TExt
 void WriteNotFoundReport(const TReportState& report) {
   if (report.not_found_text.empty() && report.quot_warnings.empty()) return;
   AppendToFile(ProgramDir() + "NOT_FIND_LINES.txt", report.not_found_text + report.quot_warnings);
+}
+
+bool ReplacesWhileExtracting(const TParametrs& p) {
+  return p.b && !p.rep_reg && !p.d && !p.utf16 && !p.rep_input.enabled && !p.trash.enabled;
+}
+
+bool ExtractAndReplace(const TParametrs& p, std::vector<TScript>& scripts, TDataText& data, TReportState& report,
+                       TReporter& reporter) {
+  TExtraction batch;
+  TRecordedLines recorded;
+  TReplacer replacer(p, scripts, batch, data, report, recorded);
+  if (!replacer.LoadTranslated()) {
+    // The failure is reported as the replacement after a whole extraction
+    // reports it.
+    TExtraction ex = ExtractItems(data.text.View(), scripts, p, reporter);
+    ReplaceItems(p, scripts, ex, data, report, reporter);
+    return ex.complete;
+  }
+  return replacer.RunWhileExtracting(scripts, reporter);
 }

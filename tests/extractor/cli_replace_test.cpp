@@ -322,6 +322,78 @@ TEST_F(KorvaneReplace, ManyLinesKeepTheirOrder) {
   }
 }
 
+// "-b" replaces and writes while the extraction still searches, the lines
+// handed over in batches. Over more lines than one batch, what the user
+// sees and gets must be what the default mode (which extracts first) gives
+// for these strings, each found once: the extraction's report before the
+// replacement's warnings, the lines of a search cut short by an invalid
+// pattern (all counted), a wrong count of lines that changes nothing and
+// shows no warning, a missing string, and no line at all.
+TEST_F(KorvaneReplace, ReplacingWhileExtractingShowsWhatExtractingFirstShows) {
+  constexpr int kLines = 5000;
+  std::string data, txt, replaced;
+  for (int i = 0; i < kLines; ++i) {
+    const std::string n = std::to_string(i);
+    data += "[v" + n + "] ";
+    const std::string inner = i % 997 == 0 ? "q\"" + n : "u" + n;
+    txt += "\"" + inner + "\"\r\n";
+    replaced += "[" + inner + "] ";
+  }
+  std::vector<std::string> cutShort = Brackets();
+  for (const char* line : {"(<", ">)", "0", "0", "", ""}) cutShort.push_back(line);
+  struct Case {
+    const char* name;
+    std::vector<std::string> script;
+    std::string data;
+    std::string txt;
+    int status;
+    std::string expectedData;  // empty: the data as replaced
+    std::string shown;         // a part of what "-b" shows
+    bool onlyShown;            // ... or all of it
+  };
+  // "\n" in a data text is exported as it stands and imported as a line
+  // break: that string is not found again.
+  std::string missing = data;
+  missing.replace(missing.find("[v2500]"), 7, "[v\\n2500]");
+  const std::string countError = "ERROR: Count lines not aligment.\nERROR LINE: 1 \"v0\"\n";
+  const std::vector<Case> cases = {
+      {"cut short", cutShort, data + "<x> [after]", txt, 1, replaced + "<x> [after]",
+       "ERROR Loop or Memory File\nElement Find = 5000\n", false},
+      {"fewer lines", Brackets(), data, txt.substr(0, txt.rfind("\"u4999")), 1, data, countError, true},
+      {"more lines", Brackets(), data, txt + "\"z\"\r\n", 1, data, countError, true},
+      {"a string missing", Brackets(), missing, txt, 0, "", "WARNING: DETECTED NOT FIND LINES!!!", false},
+      {"no line", Brackets(), "no brackets", "\"a\"\r\n", 0, "no brackets", "", true},
+  };
+  for (const Case& c : cases) {
+    std::vector<ToolResult> results;
+    std::vector<std::string> datas, reports;
+    for (const char* mode : {"", "-b"}) {
+      WriteBytes(F("d.bin"), c.data);
+      Script(c.script);
+      Run({"extract", "d.bin", "t.txt", "-silent", "-border_quot"});
+      WriteBytes(F("t.txt"), c.txt);
+      std::remove(F("NOT_FIND_LINES.txt").c_str());
+      std::vector<std::string> options{"-border_quot", "-silent"};
+      if (*mode) options.push_back(mode);
+      results.push_back(Replace(options));
+      datas.push_back(ReadBytes(F("d.bin")));
+      reports.push_back(PathExists(F("NOT_FIND_LINES.txt")) ? ReadBytes(F("NOT_FIND_LINES.txt")) : "none");
+    }
+    EXPECT_EQ(results[1].status, c.status) << c.name << results[1].out.substr(0, 300);
+    EXPECT_EQ(results[1].status, results[0].status) << c.name;
+    EXPECT_TRUE(results[1].out == results[0].out) << c.name << "\n" << results[1].out.substr(0, 300);
+    EXPECT_TRUE(reports[1] == reports[0]) << c.name;
+    EXPECT_TRUE(datas[1] == datas[0]) << c.name;
+    if (!c.expectedData.empty()) EXPECT_TRUE(datas[1] == c.expectedData) << c.name;
+    if (c.onlyShown) {
+      EXPECT_EQ(results[1].out, c.shown) << c.name;
+    } else {
+      EXPECT_NE(results[1].out.find(c.shown), std::string::npos) << c.name << results[1].out.substr(0, 300);
+    }
+    EXPECT_FALSE(PathExists(F("d.bin.temp"))) << c.name;
+  }
+}
+
 TEST_F(KorvaneReplace, RepInputTxtStandsInForTheFreshLines) {
   WriteBytes(F("d.bin"), "<[x]> [y] [z]");
   Script(Brackets());
