@@ -32,7 +32,7 @@ int Run(const std::vector<std::string>& args, TReporter& console) {
 
   const std::string operation = AnsiLowerCase(p.operation);
   TReportState report;
-  // "-b" replaces while it extracts.
+  // The replacement works while the extraction searches.
   const bool together = operation != "extract" && ReplacesWhileExtracting(p);
   TExtraction ex;
   if (!together) {

@@ -61,8 +61,10 @@ using TEmit = std::function<void(std::string_view)>;
 // that searches the data text to the one that replaces in it.
 using TExtractionQueue = TBatchQueue<TExtraction>;
 
-// Raised when the extraction found no line: there is nothing to replace.
-struct TNothingToReplace {};
+// Ends the "-b" write without a result (the lines are not all replaced).
+struct TStreamStopped {};
+
+const char kCountError[] = "ERROR: Count lines not aligment.";
 
 // Keeps what a pass tells the user, to be shown later in the same order.
 class TRecordedLines : public TReporter {
@@ -97,10 +99,11 @@ class TReplacer {
       : p_(p), scripts_(scripts), ex_(ex), data_(data), report_(report), reporter_(reporter) {}
 
   void Run();
-  // "-b" as the lines are found: the extraction runs on this thread while
-  // the replacement and the writing go on beside it; the console lines of
-  // the replacement are shown when the extraction is over, after its own.
-  // Returns whether the extraction was complete.
+  // The replacement as the lines are found: the extraction runs on this
+  // thread while the lines are converted beside it (with "-b" also searched,
+  // replaced and written); the console lines of the replacement are shown
+  // when the extraction is over, after its own, as in Run after a whole
+  // extraction. Returns whether the extraction was complete.
   bool RunWhileExtracting(std::vector<TScript>& scripts, TReporter& console);
   // Reads the translated lines; false when they cannot be read.
   bool LoadTranslated();
@@ -125,6 +128,11 @@ class TReplacer {
   }
   // Converts every line, then runs them all through one sequential engine.
   void RunSequential(TPartsEngine engine);
+  // A converted line as the item of a sequential engine.
+  void AddItem(TPrepared& line);
+  // The conversion messages of the items and a miss report for each item
+  // not found, in line order.
+  void ReportFound(const std::vector<bool>& found);
   // "-rep_reg" without "-b" (or with "-d", which leaves the search start at
   // 1): converts every line, then searches and replaces them in order on the
   // tracked text.
@@ -133,15 +141,20 @@ class TReplacer {
   // last place; the result goes to emit part by part, in order, each part
   // final when it is given.
   void RunStreamed(const TEmit& emit);
-  // RunStreamed for lines that come in batches from the extraction. Raises
-  // TNothingToReplace for no line, and the count error before a line's.
+  // ForEachPrepared over the lines of the batches, as they come from the
+  // extraction. Every batch is counted (total_), also after a failure, as
+  // the count of lines is checked first; a failed line ends the
+  // conversions (lineFailure_, failedLine_, current_ at it).
+  void ConvertFrom(TExtractionQueue& queue, const std::function<void(TPrepared&)>& use);
+  // RunStreamed over ConvertFrom; raises TStreamStopped when not every line
+  // was replaced, so that no result is written.
   void RunStreamedFrom(TExtractionQueue& queue, const TEmit& emit);
   struct TStreamPlace {
     size_t searchStart = 1;  // next search from here
     size_t cursor = 1;       // first byte not yet written
   };
-  // One line of "-b", and the rest of the data text after the last.
-  void StreamLine(TPrepared& line, const TInfoLINE& item, TStreamPlace& at, const TEmit& emit);
+  // Line current_ of "-b", and the rest of the data text after the last.
+  void StreamLine(TPrepared& line, TStreamPlace& at, const TEmit& emit);
   void EmitRest(const TStreamPlace& at, const TEmit& emit) const;
   // make(emit) on a second thread while this one writes the result to the
   // temporary file as it comes. A line's failure is raised here; a failure
@@ -166,6 +179,7 @@ class TReplacer {
   TByteParts out_;
   std::vector<TPrepared> prepared_;  // the lines of a batch, their buffers kept
   std::vector<TReplaceItem> items_;
+  std::vector<std::vector<std::string>> messages_;  // of items_
   std::vector<TRegexKeyItem> regexItems_;
   TByteArena streamed_;               // "-b": replacements of another length
   std::string search_;                // "-b": key and right part of the line searched
@@ -174,8 +188,11 @@ class TReplacer {
   // The extraction reads the data text at the same time: nothing is copied
   // over it, and the lines are converted on one thread.
   bool textShared_ = false;
-  std::string lineText_;              // the line named by a failure of RunStreamedFrom
-  bool countFailed_ = false;          // RunStreamedFrom failed on the count of lines
+  // ConvertFrom: lines counted, the first, the failure of a line and the line.
+  size_t total_ = 0;
+  std::string firstLine_;
+  std::exception_ptr lineFailure_;
+  std::string failedLine_;
   static const std::string kEmpty;
 };
 
@@ -282,43 +299,43 @@ void TReplacer::ReleaseExtraction(bool keepLines) {
   if (!keepLines) std::vector<std::string>().swap(ex_.lines);
 }
 
+void TReplacer::AddItem(TPrepared& line) {
+  const std::string& right = ex_.items[current_ - base_].right_text;
+  TReplaceItem item;
+  item.keyLen = line.key.size();
+  item.search.reserve(line.key.size() + right.size());
+  item.search.append(line.key).append(right);
+  item.replacement = line.replacement;
+  items_.push_back(std::move(item));
+  messages_.push_back(std::move(line.messages));
+}
+
+void TReplacer::ReportFound(const std::vector<bool>& found) {
+  for (size_t i = 0; i < found.size(); ++i) {
+    PrintMessages(messages_[i]);
+    if (!found[i]) Miss(items_[i].search.substr(0, items_[i].keyLen));
+  }
+}
+
 void TReplacer::RunSequential(TPartsEngine engine) {
   // All lines are converted first, in line order, then searched and
   // replaced in one sequential pass (near-linear, the same bytes as a search
   // of each line from the start of the text as changed so far); the console
   // output keeps the order of a line-by-line run (conversion warnings, then
   // the miss report).
-  const size_t n = ex_.lines.size();
-  std::vector<TReplaceItem>& items = items_;
-  std::vector<std::vector<std::string>> messages;
-  items.reserve(n);
-  messages.reserve(n);
-  auto report = [&](const std::vector<bool>& found) {
-    for (size_t i = 0; i < found.size(); ++i) {
-      PrintMessages(messages[i]);
-      if (!found[i]) Miss(items[i].search.substr(0, items[i].keyLen));
-    }
-  };
+  items_.reserve(ex_.lines.size());
+  messages_.reserve(ex_.lines.size());
   try {
-    ForEachPrepared([&](TPrepared& line) {
-      const std::string& right = ex_.items[current_].right_text;
-      TReplaceItem item;
-      item.keyLen = line.key.size();
-      item.search.reserve(line.key.size() + right.size());
-      item.search.append(line.key).append(right);
-      item.replacement = line.replacement;
-      items.push_back(std::move(item));
-      messages.push_back(std::move(line.messages));
-    });
+    ForEachPrepared([&](TPrepared& line) { AddItem(line); });
   } catch (...) {
     // Lines before the failing one are handled as a line-by-line run would
     // have handled them before it failed.
-    report(engine(data_.text.View(), items, out_));
+    ReportFound(engine(data_.text.View(), items_, out_));
     throw;
   }
   // An error of the search names no line (current_ is past the last).
   ReleaseExtraction(false);
-  report(engine(data_.text.View(), items, out_));
+  ReportFound(engine(data_.text.View(), items_, out_));
 }
 
 void TReplacer::RunRegexKeys() {
@@ -360,8 +377,9 @@ void TReplacer::RunRegexKeys() {
   run();
 }
 
-void TReplacer::StreamLine(TPrepared& line, const TInfoLINE& item, TStreamPlace& at, const TEmit& emit) {
+void TReplacer::StreamLine(TPrepared& line, TStreamPlace& at, const TEmit& emit) {
   PrintMessages(line.messages);
+  const TInfoLINE& item = ex_.items[current_ - base_];
   const std::string_view text = data_.text.View();
   size_t pos = 0;
   if (p_.rep_reg) {
@@ -405,37 +423,33 @@ void TReplacer::EmitRest(const TStreamPlace& at, const TEmit& emit) const {
 
 void TReplacer::RunStreamed(const TEmit& emit) {
   TStreamPlace at;
-  ForEachPrepared([&](TPrepared& line) { StreamLine(line, ex_.items[current_], at, emit); });
+  ForEachPrepared([&](TPrepared& line) { StreamLine(line, at, emit); });
   EmitRest(at, emit);
+}
+
+void TReplacer::ConvertFrom(TExtractionQueue& queue, const std::function<void(TPrepared&)>& use) {
+  // Every batch is counted, also after a failure, as the count of lines
+  // is checked first.
+  while (TExtraction* batch = queue.Next()) {
+    const size_t first = total_;
+    total_ += batch->lines.size();
+    if (first == 0 && !batch->lines.empty()) firstLine_ = batch->lines[0];
+    if (lineFailure_ || total_ > translated_.size()) continue;
+    ex_ = std::move(*batch);
+    base_ = first;
+    try {
+      ForEachPrepared(use);
+    } catch (...) {
+      lineFailure_ = std::current_exception();
+      failedLine_ = ex_.lines[current_ - base_];
+    }
+  }
 }
 
 void TReplacer::RunStreamedFrom(TExtractionQueue& queue, const TEmit& emit) {
   TStreamPlace at;
-  size_t total = 0;
-  std::exception_ptr failure;
-  // Every batch is counted, also after a failure, as the count of lines
-  // is checked first.
-  while (TExtraction* batch = queue.Next()) {
-    const size_t first = total;
-    total += batch->lines.size();
-    if (first == 0 && !batch->lines.empty()) lineText_ = batch->lines[0];
-    if (failure || total > translated_.size()) continue;
-    ex_ = std::move(*batch);
-    base_ = first;
-    try {
-      ForEachPrepared([&](TPrepared& line) { StreamLine(line, ex_.items[current_ - base_], at, emit); });
-    } catch (...) {
-      failure = std::current_exception();
-      lineText_ = ex_.lines[current_ - base_];
-    }
-  }
-  if (total == 0) throw TNothingToReplace{};
-  if (total != translated_.size()) {
-    current_ = 0;
-    countFailed_ = true;
-    throw ERunError("ERROR: Count lines not aligment.");
-  }
-  if (failure) std::rethrow_exception(failure);
+  ConvertFrom(queue, [&](TPrepared& line) { StreamLine(line, at, emit); });
+  if (total_ == 0 || total_ != translated_.size() || lineFailure_) throw TStreamStopped{};
   EmitRest(at, emit);
 }
 
@@ -516,7 +530,7 @@ void TReplacer::Run() {
       ex_.items.resize(ex_.lines.size());
       for (size_t i = 1; i < ex_.items.size(); ++i) ex_.items[i] = ex_.items[0];
     }
-    if (translated_.size() != ex_.lines.size()) throw ERunError("ERROR: Count lines not aligment.");
+    if (translated_.size() != ex_.lines.size()) throw ERunError(kCountError);
     if (!p_.rep_reg && !p_.b && !p_.d) {
       RunSequential(&ReplaceSequentialFast);
     } else if (!p_.rep_reg && p_.d) {
@@ -558,12 +572,18 @@ bool TReplacer::LoadTranslated() {
 bool TReplacer::RunWhileExtracting(std::vector<TScript>& scripts, TReporter& console) {
   textShared_ = true;
   TExtractionQueue lines;
-  std::exception_ptr lineFailure, writeFailure;
-  std::thread writing([&] {
+  std::exception_ptr takeFailure, writeFailure;
+  std::thread taking([&] {
     try {
-      writeFailure = RunStreamedWriting([&](const TEmit& emit) { RunStreamedFrom(lines, emit); });
+      if (p_.b) {
+        writeFailure = RunStreamedWriting([&](const TEmit& emit) { RunStreamedFrom(lines, emit); });
+      } else {
+        ConvertFrom(lines, [&](TPrepared& line) { AddItem(line); });
+      }
+    } catch (const TStreamStopped&) {
+      // What stopped it is told below.
     } catch (...) {
-      lineFailure = std::current_exception();
+      takeFailure = std::current_exception();
     }
   });
   TExtraction rest;
@@ -572,35 +592,48 @@ bool TReplacer::RunWhileExtracting(std::vector<TScript>& scripts, TReporter& con
                         [&](TExtraction&& batch) { lines.Push(std::move(batch)); });
   } catch (...) {
     lines.Close(true);
-    writing.join();
+    taking.join();
     report_ = TReportState{};
     throw;
   }
   lines.Close(false);
-  writing.join();
-  // What the replacement told, as a run that extracts first shows it: after
-  // the extraction's lines, and not at all when the count of lines is wrong.
+  taking.join();
+  // No line: nothing to do. A wrong count changes nothing and tells only
+  // that. Otherwise the replacement's console lines come after the
+  // extraction's, as in a run that extracts first.
+  if (total_ == 0) return rest.complete;
+  if (total_ != translated_.size()) {
+    report_ = TReportState{};
+    throw EReplaceLineError("ERROR LINE: 1 " + firstLine_, kCountError);
+  }
+  auto lineError = [&](const std::exception& e) {
+    const std::string& line = lineFailure_ ? failedLine_ : kEmpty;
+    return EReplaceLineError("ERROR LINE: " + std::to_string(current_ + 1) + " " + line, e.what());
+  };
   auto show = [&] { static_cast<TRecordedLines&>(reporter_).ShowTo(console); };
-  if (lineFailure) {
+  if (!p_.b) {
     try {
-      std::rethrow_exception(lineFailure);
-    } catch (const TNothingToReplace&) {
-      return rest.complete;
+      ReportFound(ReplaceSequentialFast(data_.text.View(), items_, out_));
     } catch (const std::exception& e) {
-      if (countFailed_) {
-        report_ = TReportState{};
-      } else {
-        show();
-      }
-      throw EReplaceLineError("ERROR LINE: " + std::to_string(current_ + 1) + " " + lineText_, e.what());
-    } catch (...) {
       show();
-      throw;
+      throw lineError(e);
     }
   }
   show();
+  if (lineFailure_) {
+    try {
+      std::rethrow_exception(lineFailure_);
+    } catch (const std::exception& e) {
+      throw lineError(e);
+    }
+  }
+  if (takeFailure) std::rethrow_exception(takeFailure);
   if (writeFailure) std::rethrow_exception(writeFailure);
-  PutInPlace();
+  if (p_.b) {
+    PutInPlace();
+  } else {
+    WriteResult();
+  }
   if (!p_.silent) console.Line("Done: " + p_.file_data);
   return rest.complete;
 }
@@ -619,7 +652,8 @@ void WriteNotFoundReport(const TReportState& report) {
 }
 
 bool ReplacesWhileExtracting(const TParametrs& p) {
-  return p.b && !p.rep_reg && !p.d && !p.utf16 && !p.rep_input.enabled && !p.trash.enabled;
+  // "-utf16" with "-b" keeps the whole result to encode it.
+  return !p.rep_reg && !p.d && !(p.b && p.utf16) && !p.rep_input.enabled && !p.trash.enabled;
 }
 
 bool ExtractAndReplace(const TParametrs& p, std::vector<TScript>& scripts, TDataText& data, TReportState& report,

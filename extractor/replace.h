@@ -46,11 +46,12 @@ size_t FindBytes(std::string_view hay, std::string_view needle, size_t from = 1)
 void ReplaceItems(const TParametrs& p, const std::vector<TScript>& scripts, TExtraction& ex,
                   TDataText& data, TReportState& report, TReporter& reporter);
 
-// Whether ExtractAndReplace serves the run: "-b" without "-rep_reg", "-d",
-// "-utf16", "-rep_input" and a trash file.
+// Whether ExtractAndReplace serves the run: the default mode and "-b",
+// without "-rep_reg", "-d", "-rep_input_txt", a trash file, and "-utf16"
+// with "-b".
 bool ReplacesWhileExtracting(const TParametrs& p);
-// The extraction and the "-b" replacement side by side: the lines are
-// replaced and the result written while the search goes on, with the
+// The extraction and the replacement side by side: the lines are converted
+// (with "-b" also replaced and written) while the search goes on, with the
 // console lines, errors and result of ExtractItems followed by ReplaceItems.
 // Returns whether the extraction was complete.
 bool ExtractAndReplace(const TParametrs& p, std::vector<TScript>& scripts, TDataText& data, TReportState& report,
