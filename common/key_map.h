@@ -108,7 +108,8 @@ class TKeyMap {
 inline constexpr size_t kPrefetchAhead = 16;
 
 // The hashes of all keys, in one sequential pass over their bytes.
-inline std::vector<uint64_t> HashAll(const std::vector<std::string>& keys) {
+template <class Key>
+std::vector<uint64_t> HashAll(const std::vector<Key>& keys) {
   std::vector<uint64_t> h(keys.size());
   for (size_t i = 0; i < keys.size(); ++i) h[i] = TKeyMap::Hash(keys[i]);
   return h;

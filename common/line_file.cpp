@@ -42,7 +42,10 @@ void TLineFileView::Load(const std::string& path) {
   lines_ = SplitLineViews(LineFileText(bytes_, decoded_), TNulByte::InLine);
 }
 
-void SaveLineFile(const std::string& path, const std::vector<std::string>& lines) {
+namespace {
+
+template <class Line>
+void SaveLinesOf(const std::string& path, const std::vector<Line>& lines) {
   // The lines go out a block at a time, so that a file of 10^6 lines never
   // stands whole in memory a second time.
   constexpr size_t kBlock = size_t{1} << 20;
@@ -57,3 +60,9 @@ void SaveLineFile(const std::string& path, const std::vector<std::string>& lines
     return &batch;
   });
 }
+
+}  // namespace
+
+void SaveLineFile(const std::string& path, const std::vector<std::string>& lines) { SaveLinesOf(path, lines); }
+
+void SaveLineFile(const std::string& path, const std::vector<std::string_view>& lines) { SaveLinesOf(path, lines); }

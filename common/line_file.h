@@ -40,6 +40,9 @@ class TLineFileView {
 
   size_t size() const { return lines_.size(); }
   std::string_view operator[](size_t i) const { return lines_[i]; }
+  // The views themselves, for a pass that drops or reorders lines; the
+  // bytes they view stay as they are.
+  std::vector<std::string_view>& Lines() { return lines_; }
 
  private:
   TByteBuffer bytes_;
@@ -51,3 +54,4 @@ class TLineFileView {
 // no mark, through a temporary file put over the target (WriteWholeFile,
 // with its errors).
 void SaveLineFile(const std::string& path, const std::vector<std::string>& lines);
+void SaveLineFile(const std::string& path, const std::vector<std::string_view>& lines);

@@ -112,7 +112,10 @@ std::vector<std::string_view> SplitLineViews(std::string_view text, TNulByte nul
   return SplitInto<std::string_view>(text, nul);
 }
 
-size_t AppendLines(const std::vector<std::string>& lines, size_t from, size_t limit, std::string& out) {
+namespace {
+
+template <class Line>
+size_t AppendLinesOf(const std::vector<Line>& lines, size_t from, size_t limit, std::string& out) {
   // After a pass the lines' bytes may lie anywhere in memory: they are read
   // a few lines ahead of the copy.
   constexpr size_t kAhead = 16;
@@ -127,6 +130,16 @@ size_t AppendLines(const std::vector<std::string>& lines, size_t from, size_t li
     out.append("\r\n", 2);
   }
   return i;
+}
+
+}  // namespace
+
+size_t AppendLines(const std::vector<std::string>& lines, size_t from, size_t limit, std::string& out) {
+  return AppendLinesOf(lines, from, limit, out);
+}
+
+size_t AppendLines(const std::vector<std::string_view>& lines, size_t from, size_t limit, std::string& out) {
+  return AppendLinesOf(lines, from, limit, out);
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {

@@ -23,6 +23,7 @@ std::string JoinLines(const std::vector<std::string>& lines);
 // stays within limit bytes (the first line always); returns the index of
 // the first line not appended.
 size_t AppendLines(const std::vector<std::string>& lines, size_t from, size_t limit, std::string& out);
+size_t AppendLines(const std::vector<std::string_view>& lines, size_t from, size_t limit, std::string& out);
 
 class TStringList {
  public:

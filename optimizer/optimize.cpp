@@ -2,36 +2,48 @@
 #include <algorithm>
 #include <string_view>
 
-#include "common/exitstatus.h"
 #include "common/collation.h"
 #include "common/escape.h"
+#include "common/exitstatus.h"
+#include "common/line_file.h"
 #include "common/platform.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
 #include "optimizer/optimize.h"
 #include "optimizer/repeats.h"
 
+namespace {
+
+// Flags the lines that the pairwise pass keeps: it removes a line exactly
+// when an earlier line that survived to its own turn, and is longer than
+// the limit, has its key. So one pass in order with the set of keys of such
+// kept lines decides every line.
+template <class Line>
+std::vector<char> KeptByKey(const std::vector<Line>& keys, const std::vector<Line>& lines, const TParam& p) {
+  const bool limited = p.LimitSymbols > 0;
+  const size_t limit = limited ? static_cast<size_t>(p.LimitSymbols) : 0;
+  // A line up to the limit long never removes a later one: its key does not
+  // count.
+  return FirstOccurrences(keys, [&](size_t i) { return !limited || lines[i].size() > limit; });
+}
+
+// Whether -o leaves every line it keeps as it was read: then the lines stay
+// views into the file's bytes instead of a string each.
+bool KeepsLinesAsRead(const TParam& p) {
+  return KeyIsLine(p) && !p.Sort && !p.BorderSymbols && !p.HexBorder && !p.DeleteFileLines && !p.DeleteEmpty &&
+         !p.EmptyFileLines && !p.FolderMarkers;
+}
+
+}  // namespace
+
 void RemoveRepeatedKeys(std::vector<std::string>& lines, const TParam& p) {
-  // The pairwise pass removes a line exactly when an earlier line that
-  // survived to its own turn, and is longer than the limit, has its key. So
-  // one pass in order with the set of keys of such kept lines decides every
-  // line.
   const size_t n = lines.size();
-  const bool plain = KeyIsLine(p);
   std::vector<std::string> keys;
-  if (!plain) {
+  if (!KeyIsLine(p)) {
     keys.resize(n);
     for (size_t i = 0; i < n; ++i) keys[i] = NormalizeLine(lines[i], p);
   }
-  const std::vector<std::string>& keyOf = plain ? lines : keys;
-  const bool limited = p.LimitSymbols > 0;
-  const size_t limit = limited ? static_cast<size_t>(p.LimitSymbols) : 0;
-
-  // A line up to the limit long never removes a later one: its key does not
-  // count.
-  const std::vector<char> keep =
-      FirstOccurrences(keyOf, [&](size_t i) { return !limited || lines[i].size() > limit; });
-  KeepFlagged(lines, keep);
+  KeepFlagged(lines, KeptByKey(KeyIsLine(p) ? lines : keys, lines, p));
 }
 
 void SortUnique(TStringList& list) {
@@ -112,6 +124,16 @@ std::string EscapeBorderHex(const std::string& line) {
 
 int RunOptimize(const TParam& p) {
   ConsoleLine("OPTIMIZE double " + p.FileMain);
+  if (KeepsLinesAsRead(p)) {
+    TLineFileView file;
+    file.Load(p.FileMain);
+    std::vector<std::string_view>& lines = file.Lines();
+    KeepFlagged(lines, KeptByKey(lines, lines, p));
+    ForceFileDir(p.FileEN);
+    SaveLineFile(p.FileEN, lines);
+    ConsoleLine("DONE");
+    return EndRun(kExitDone);
+  }
   TStringList list;
   list.LoadFromFile(p.FileMain);
   if (p.DeleteBorder) {

@@ -9,8 +9,8 @@
 // keep[i] is 1 where keys[i] is the first of its key among the keys that
 // count. A key counts when counts(i) is true; a key that does not count is
 // kept when no earlier counting key equals it, and is not remembered.
-template <class Counts>
-std::vector<char> FirstOccurrences(const std::vector<std::string>& keys, Counts counts) {
+template <class Key, class Counts>
+std::vector<char> FirstOccurrences(const std::vector<Key>& keys, Counts counts) {
   const size_t n = keys.size();
   const std::vector<uint64_t> hashes = HashAll(keys);
   TKeyMap seen(n);
@@ -28,7 +28,8 @@ std::vector<char> FirstOccurrences(const std::vector<std::string>& keys, Counts 
   return keep;
 }
 
-inline std::vector<char> FirstOccurrences(const std::vector<std::string>& keys) {
+template <class Key>
+std::vector<char> FirstOccurrences(const std::vector<Key>& keys) {
   return FirstOccurrences(keys, [](size_t) { return true; });
 }
 
