@@ -139,6 +139,10 @@ void FinishLines(TStringList& list, const TParam& p) {
   RewriteMarkers(list, p);
 }
 
+bool FinishLinesKeepsThem(const TParam& p) {
+  return !p.DeleteFileLines && !p.DeleteEmpty && !p.EmptyFileLines && !p.FolderMarkers;
+}
+
 std::string RestoreBorder(const std::string& source, const std::string& translation) {
   size_t lead = 0;
   while (lead < source.size() && IsBlank(source[lead])) ++lead;

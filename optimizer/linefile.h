@@ -25,6 +25,8 @@ void CleanMarkers(TStringList& list, const TParam& p);
 void RewriteMarkers(TStringList& list, const TParam& p);
 // CleanMarkers then RewriteMarkers.
 void FinishLines(TStringList& list, const TParam& p);
+// True when FinishLines leaves every list as it is (no marker option).
+bool FinishLinesKeepsThem(const TParam& p);
 
 // "NO_FIND.log": loaded at the first miss of a run (never under -silent),
 // extended by misses, saved with the dash entry when this run wrote a header.

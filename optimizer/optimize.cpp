@@ -30,8 +30,7 @@ std::vector<char> KeptByKey(const std::vector<Line>& keys, const std::vector<Lin
 // Whether -o leaves every line it keeps as it was read: then the lines stay
 // views into the file's bytes instead of a string each.
 bool KeepsLinesAsRead(const TParam& p) {
-  return KeyIsLine(p) && !p.Sort && !p.BorderSymbols && !p.HexBorder && !p.DeleteFileLines && !p.DeleteEmpty &&
-         !p.EmptyFileLines && !p.FolderMarkers;
+  return KeyIsLine(p) && !p.Sort && !p.BorderSymbols && !p.HexBorder && FinishLinesKeepsThem(p);
 }
 
 }  // namespace

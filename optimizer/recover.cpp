@@ -6,6 +6,7 @@
 #include "common/escape.h"
 #include "common/platform.h"
 #include "common/key_map.h"
+#include "common/line_file.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
 #include "optimizer/optimize.h"
@@ -46,13 +47,14 @@ std::string UnescapeKeepingBreaks(const std::string& line) {
   return out;
 }
 
-void RemoveRepeatedPairs(std::vector<std::string>& en, std::vector<std::string>& ru) {
+namespace {
+
+template <class Line>
+void RemoveRepeatedPairsOf(std::vector<Line>& en, std::vector<Line>& ru) {
   const std::vector<char> keep = FirstOccurrences(en);
   KeepFlagged(en, keep);
   KeepFlagged(ru, keep);
 }
-
-namespace {
 
 // Every source line that English line i matches gets a value whose key is
 // NormalizeLine(ru[i]): without -dbs the value is ru[i] itself; with it,
@@ -71,25 +73,12 @@ struct TForest {
   int32_t leaves = 0;            // nodes 0 .. leaves - 1 are the leaves
 };
 
-TForest BuildForest(const std::vector<std::string>& src, const std::vector<std::string>& en,
-                    const std::vector<std::string>& ru, const TParam& p,
-                    const std::function<void(size_t)>& miss) {
-  const size_t n = src.size();
-  const size_t m = en.size();
-  const bool plain = KeyIsLine(p);
-
-  std::vector<std::string> srcKeys, enKeys, ruKeys;
-  if (!plain) {
-    srcKeys.resize(n);
-    for (size_t k = 0; k < n; ++k) srcKeys[k] = NormalizeLine(src[k], p);
-    enKeys.resize(m);
-    for (size_t i = 0; i < m; ++i) enKeys[i] = NormalizeLine(en[i], p);
-    ruKeys.resize(m);
-    for (size_t i = 0; i < m; ++i) ruKeys[i] = NormalizeLine(ru[i], p);
-  }
-  const std::vector<std::string>& srcKeyOf = plain ? src : srcKeys;
-  const std::vector<std::string>& enKeyOf = plain ? en : enKeys;
-  const std::vector<std::string>& ruKeyOf = plain ? ru : ruKeys;
+// The forest of the lines, whose keys are srcKeyOf, enKeyOf and ruKeyOf.
+template <class Key>
+TForest BuildForest(const std::vector<Key>& srcKeyOf, const std::vector<Key>& enKeyOf,
+                    const std::vector<Key>& ruKeyOf, const std::function<void(size_t)>& miss) {
+  const size_t n = srcKeyOf.size();
+  const size_t m = enKeyOf.size();
 
   TForest f;
   // Per key, the first of the roots that currently have that key (-1 when
@@ -144,23 +133,23 @@ TForest BuildForest(const std::vector<std::string>& src, const std::vector<std::
   return f;
 }
 
-}  // namespace
+TForest BuildForest(const std::vector<std::string>& src, const std::vector<std::string>& en,
+                    const std::vector<std::string>& ru, const TParam& p,
+                    const std::function<void(size_t)>& miss) {
+  if (KeyIsLine(p)) return BuildForest(src, en, ru, miss);
+  auto keys = [&](const std::vector<std::string>& lines) {
+    std::vector<std::string> k(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) k[i] = NormalizeLine(lines[i], p);
+    return k;
+  };
+  return BuildForest(keys(src), keys(en), keys(ru), miss);
+}
 
-void ReplaceByKeys(std::vector<std::string>& src, const std::vector<std::string>& en,
-                   std::vector<std::string>& ru, const TParam& p,
-                   const std::function<void(size_t)>& miss) {
-  TForest f = BuildForest(src, en, ru, p, miss);
+// Every source line takes the Russian line of the topmost English node
+// above its leaf.
+template <class Line>
+void TakeTopValues(TForest& f, std::vector<Line>& src, std::vector<Line>& ru) {
   const size_t n = src.size();
-
-  if (p.DeleteBorder) {
-    // RestoreBorder depends on the line it changes: apply the nodes from
-    // the leaf upwards, as the replacements happened.
-    for (size_t k = 0; k < n; ++k) {
-      for (int32_t x = f.parent[f.leafOf[k]]; x >= 0; x = f.parent[x]) src[k] = RestoreBorder(src[k], ru[f.english[x]]);
-    }
-    return;
-  }
-
   // A source line's value is the Russian line of the topmost node above its
   // leaf: found once per leaf, with paths compressed as they are followed.
   std::vector<int32_t> leafValue(f.leaves, -1);
@@ -200,8 +189,63 @@ void ReplaceByKeys(std::vector<std::string>& src, const std::vector<std::string>
   }
 }
 
+}  // namespace
+
+void RemoveRepeatedPairs(std::vector<std::string>& en, std::vector<std::string>& ru) { RemoveRepeatedPairsOf(en, ru); }
+
+void RemoveRepeatedPairs(std::vector<std::string_view>& en, std::vector<std::string_view>& ru) {
+  RemoveRepeatedPairsOf(en, ru);
+}
+
+void ReplaceByKeys(std::vector<std::string>& src, const std::vector<std::string>& en,
+                   std::vector<std::string>& ru, const TParam& p,
+                   const std::function<void(size_t)>& miss) {
+  TForest f = BuildForest(src, en, ru, p, miss);
+  if (p.DeleteBorder) {
+    // RestoreBorder depends on the line it changes: apply the nodes from
+    // the leaf upwards, as the replacements happened.
+    for (size_t k = 0; k < src.size(); ++k) {
+      for (int32_t x = f.parent[f.leafOf[k]]; x >= 0; x = f.parent[x]) src[k] = RestoreBorder(src[k], ru[f.english[x]]);
+    }
+    return;
+  }
+  TakeTopValues(f, src, ru);
+}
+
+void ReplaceByKeys(std::vector<std::string_view>& src, const std::vector<std::string_view>& en,
+                   std::vector<std::string_view>& ru, const std::function<void(size_t)>& miss) {
+  TForest f = BuildForest(src, en, ru, miss);
+  TakeTopValues(f, src, ru);
+}
+
+namespace {
+
+// Whether -r writes the lines as it read them (or as the Russian file has
+// them): then they stay views into the files' bytes instead of a string each.
+bool RecoversLinesAsRead(const TParam& p) { return KeyIsLine(p) && !p.HexBorder && FinishLinesKeepsThem(p); }
+
+int RunRecoverLinesAsRead(const TParam& p) {
+  TSourceEnRuViews files;
+  LoadSourceEnRu(p, files);
+  if (!EnRuLinesMatch(files.en.size(), files.ru.size())) return kExitFailed;
+  std::vector<std::string_view>& src = files.source.Lines();
+  std::vector<std::string_view>& en = files.en.Lines();
+  std::vector<std::string_view>& ru = files.ru.Lines();
+  RemoveRepeatedPairs(en, ru);
+  TNoFindLog log(p);
+  ReplaceByKeys(src, en, ru, [&](size_t i) { log.Miss(std::string(en[i]), p.FileEN, p.FileMain); });
+  ForceFileDir(p.FileRec);
+  SaveLineFile(p.FileRec, src);
+  log.Save();
+  ConsoleLine("DONE");
+  return EndRun(kExitDone);
+}
+
+}  // namespace
+
 int RunRecover(const TParam& p) {
   ConsoleLine("RECOVE double " + p.FileMain);
+  if (RecoversLinesAsRead(p)) return RunRecoverLinesAsRead(p);
   TStringList source, enList, ruList;
   LoadSourceEnRu(p, source, enList, ruList);
   std::vector<std::string>& src = source.Lines();

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "optimizer/params.h"
@@ -16,6 +17,7 @@ std::string UnescapeKeepingBreaks(const std::string& line);
 // -r: later repeats of an English line (byte equality) are removed together
 // with the Russian line of the same index. en and ru have equal counts.
 void RemoveRepeatedPairs(std::vector<std::string>& en, std::vector<std::string>& ru);
+void RemoveRepeatedPairs(std::vector<std::string_view>& en, std::vector<std::string_view>& ru);
 
 // -r: for each English line i in order, every source line whose current key
 // equals the key of en[i] becomes ru[i] (with DeleteBorder:
@@ -27,3 +29,7 @@ void RemoveRepeatedPairs(std::vector<std::string>& en, std::vector<std::string>&
 void ReplaceByKeys(std::vector<std::string>& src, const std::vector<std::string>& en,
                    std::vector<std::string>& ru, const TParam& p,
                    const std::function<void(size_t)>& miss);
+// The same for lines as views whose keys are the lines themselves
+// (KeyIsLine): a line takes its Russian line's view.
+void ReplaceByKeys(std::vector<std::string_view>& src, const std::vector<std::string_view>& en,
+                   std::vector<std::string_view>& ru, const std::function<void(size_t)>& miss);

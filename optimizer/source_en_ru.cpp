@@ -13,8 +13,18 @@ void LoadSourceEnRu(const TParam& p, TStringList& source, TStringList& en, TStri
   ParallelForEach(3, 0, [&](size_t k) { lists[k]->LoadFromFile(*paths[k]); });
 }
 
+void LoadSourceEnRu(const TParam& p, TSourceEnRuViews& files) {
+  TLineFileView* const views[] = {&files.source, &files.en, &files.ru};
+  const std::string* const paths[] = {&p.FileMain, &p.FileEN, &p.FileRU};
+  ParallelForEach(3, 0, [&](size_t k) { views[k]->Load(*paths[k]); });
+}
+
 bool EnRuLinesMatch(const TStringList& en, const TStringList& ru, std::string_view mismatch) {
-  if (en.Count() == ru.Count()) return true;
+  return EnRuLinesMatch(static_cast<size_t>(en.Count()), static_cast<size_t>(ru.Count()), mismatch);
+}
+
+bool EnRuLinesMatch(size_t enCount, size_t ruCount, std::string_view mismatch) {
+  if (enCount == ruCount) return true;
   ConsoleLine(std::string(mismatch));
   return false;
 }

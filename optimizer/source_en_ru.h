@@ -4,6 +4,7 @@
 #pragma once
 #include <string_view>
 
+#include "common/line_file.h"
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
 #include "optimizer/params.h"
@@ -15,10 +16,17 @@ inline constexpr std::string_view kEnRuMismatch = "Not math EN and RU lines!!!";
 // that cannot be read, the first in that order raises the line list's
 // error).
 void LoadSourceEnRu(const TParam& p, TStringList& source, TStringList& en, TStringList& ru);
+// The same three files as views into their bytes, for a mode that keeps the
+// lines as read.
+struct TSourceEnRuViews {
+  TLineFileView source, en, ru;
+};
+void LoadSourceEnRu(const TParam& p, TSourceEnRuViews& files);
 
 // True when en and ru have as many lines; otherwise prints mismatch and
 // gives false (the mode then ends).
 bool EnRuLinesMatch(const TStringList& en, const TStringList& ru, std::string_view mismatch = kEnRuMismatch);
+bool EnRuLinesMatch(size_t enCount, size_t ruCount, std::string_view mismatch = kEnRuMismatch);
 
 // What a mode that records misses in NO_FIND.log starts with: the three
 // files, then the log of earlier misses.
