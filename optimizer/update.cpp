@@ -6,6 +6,7 @@
 
 #include "common/exitstatus.h"
 #include "common/key_map.h"
+#include "common/line_file.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
@@ -55,6 +56,40 @@ std::vector<std::string_view> LineKeys(const std::vector<std::string>& lines, co
   return keys;
 }
 
+namespace {
+
+// Each English line claims one new line at most: its Russian line moves there.
+template <class Line>
+void TakeClaimed(std::vector<Line>& newLines, std::vector<Line>& ru, const std::vector<int>& claims) {
+  for (size_t i = 0; i < claims.size(); ++i) {
+    if (claims[i] >= 0) newLines[static_cast<size_t>(claims[i])] = std::move(ru[i]);
+  }
+}
+
+// Whether -u writes the lines as it read them (or as the Russian file has
+// them): then they stay views into the files' bytes instead of a string each.
+bool UpdatesLinesAsRead(const TParam& p) { return KeyIsLine(p) && FinishLinesKeepsThem(p); }
+
+int RunUpdateLinesAsRead(const TParam& p) {
+  TSourceEnRuViews files;
+  LoadSourceEnRu(p, files);
+  TNoFindLog log(p);
+  if (!EnRuLinesMatch(files.en.size(), files.ru.size())) return kExitFailed;
+  const std::vector<std::string_view>& en = files.en.Lines();
+  const std::vector<int> claims = ClaimNewLines(files.source.Lines(), en);
+  TakeClaimed(files.source.Lines(), files.ru.Lines(), claims);
+  for (size_t i = 0; i < claims.size(); ++i) {
+    if (claims[i] < 0) log.Miss(std::string(en[i]), p.FileEN, p.FileMain);
+  }
+  ForceFileDir(p.FileRec);
+  SaveLineFile(p.FileRec, files.source.Lines());
+  log.Save();
+  ConsoleLine("DONE");
+  return EndRun(kExitDone);
+}
+
+}  // namespace
+
 std::vector<int> UpdateLines(std::vector<std::string>& newLines, const std::vector<std::string>& en,
                              std::vector<std::string> ru, const TParam& p) {
   std::vector<int> claims;
@@ -65,15 +100,13 @@ std::vector<int> UpdateLines(std::vector<std::string>& newLines, const std::vect
     std::vector<std::string_view> enKeys = LineKeys(en, p, enOwned);
     claims = ClaimNewLines(newKeys, enKeys);
   }
-  for (size_t i = 0; i < claims.size(); ++i) {
-    // Each English line claims one new line at most: its Russian line moves.
-    if (claims[i] >= 0) newLines[static_cast<size_t>(claims[i])] = std::move(ru[i]);
-  }
+  TakeClaimed(newLines, ru, claims);
   return claims;
 }
 
 int RunUpdate(const TParam& p) {
   ConsoleLine("Update text " + p.FileMain);
+  if (UpdatesLinesAsRead(p)) return RunUpdateLinesAsRead(p);
   TEnRuRun run(p);
   if (!EnRuLinesMatch(run.en, run.ru)) return kExitFailed;
   // The Russian lines are not read again.
