@@ -144,7 +144,9 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
       preUnGreedy | (p.single_line ? 0u : static_cast<TPerlRegExOptions>(preMultiLine | preSingleLine));
   const TPerlRegExOptions cutOptions = preMultiLine | preSingleLine | preUnGreedy;
 
-  // Only the replacement with "-bq_sys" reads the raw texts.
+  // Only the replacement reads the items, and only with "-bq_sys" the raw
+  // texts.
+  const bool keepItems = AnsiLowerCase(p.operation) != "extract";
   const bool keepRaw = p.bq_sys;
   int64_t position = 1;
   using TPending = std::pair<int64_t, size_t>;  // found_pos, entry index: lower wins ties
@@ -250,13 +252,15 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
         const int64_t textLen = static_cast<int64_t>(text.size());
         const int64_t rightLen = static_cast<int64_t>(right.size());
         if (keep) {
-          TInfoLINE item;
-          item.script_index = static_cast<int32_t>(idx);
-          item.left_text = std::move(left);
-          item.right_text = std::move(right);
-          item.left_re = e.left_re;
-          item.right_re = e.right_re;
-          ex.items.push_back(std::move(item));
+          if (keepItems) {
+            TInfoLINE item;
+            item.script_index = static_cast<int32_t>(idx);
+            item.left_text = std::move(left);
+            item.right_text = std::move(right);
+            item.left_re = e.left_re;
+            item.right_re = e.right_re;
+            ex.items.push_back(std::move(item));
+          }
           ex.lines.push_back(Framed(e.prefix, ExportText(text, e.adv_keys, p), e.suffix));
           if (keepRaw) ex.raw_lines.push_back(Framed(e.prefix, std::move(text), e.suffix));
           if (sink && ex.lines.size() == kSinkBatch) {
@@ -282,9 +286,10 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
   }
   // A failure between the appends leaves the sequences of different
   // lengths: keep them parallel.
-  const size_t count = std::min({ex.lines.size(), ex.items.size(), keepRaw ? ex.raw_lines.size() : SIZE_MAX});
+  const size_t count = std::min(
+      {ex.lines.size(), keepItems ? ex.items.size() : SIZE_MAX, keepRaw ? ex.raw_lines.size() : SIZE_MAX});
   ex.lines.resize(count);
-  ex.items.resize(count);
+  if (keepItems) ex.items.resize(count);
   if (keepRaw) ex.raw_lines.resize(count);
   if (sink) {
     const bool complete = ex.complete;

@@ -28,7 +28,8 @@ struct TDataText {
 };
 
 // The parallel sequences: line i, item i and raw line i belong together. The
-// raw lines (the texts before their export) are kept only with "-bq_sys".
+// items are kept only for a replacement, the raw lines (the texts before
+// their export) only with "-bq_sys".
 struct TExtraction {
   std::vector<std::string> lines;
   std::vector<TInfoLINE> items;

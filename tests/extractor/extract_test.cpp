@@ -26,9 +26,10 @@ TScript Entry(const std::string& l, const std::string& r, int cl = 0, int cr = 0
   return e;
 }
 
+// A replacement's parameters: its extraction keeps the items.
 TParametrs Params(std::initializer_list<bool TParametrs::*> flags = {}) {
   TParametrs p;
-  p.operation = "extract";
+  p.operation = "replace";
   p.silent = true;
   for (auto f : flags) p.*f = true;
   return p;

@@ -40,7 +40,7 @@ std::string Pattern(FuzzInput& in) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput in(data, size);
   TParametrs p;
-  p.operation = "extract";
+  p.operation = "replace";  // its extraction keeps the items
   p.silent = true;  // no pause after a failed search
   const uint8_t f = in.Byte();
   p.b = f & 1;
