@@ -8,13 +8,17 @@
 
 #include "common/exitstatus.h"
 #include "common/key_map.h"
+#include "common/line_file.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
 #include "optimizer/source_en_ru.h"
 
-std::vector<std::string> SplitDoubles(std::vector<std::string>& lines) {
+namespace {
+
+template <class Line>
+std::vector<Line> SplitDoublesOf(std::vector<Line>& lines) {
   // A non-empty line moves to the companion exactly when it occurs at least
   // twice; this is what the pairwise pass over the lines does.
   std::vector<char> repeated(lines.size(), 0);
@@ -30,7 +34,7 @@ std::vector<std::string> SplitDoubles(std::vector<std::string>& lines) {
       }
     }
   }
-  std::vector<std::string> doubles;
+  std::vector<Line> doubles;
   size_t kept = 0;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].empty()) continue;
@@ -45,8 +49,8 @@ std::vector<std::string> SplitDoubles(std::vector<std::string>& lines) {
   return doubles;
 }
 
-std::vector<int> MatchInOrder(const std::vector<std::string>& source,
-                              const std::vector<std::string>& english) {
+template <class Line>
+std::vector<int> MatchInOrderOf(const std::vector<Line>& source, const std::vector<Line>& english) {
   // Per distinct source line the ascending list of its indexes (one array,
   // cut into groups), and per group a cursor below which every index lies
   // before the search start.
@@ -86,35 +90,55 @@ std::vector<int> MatchInOrder(const std::vector<std::string>& source,
   return match;
 }
 
+}  // namespace
+
+std::vector<std::string> SplitDoubles(std::vector<std::string>& lines) { return SplitDoublesOf(lines); }
+
+std::vector<std::string_view> SplitDoubles(std::vector<std::string_view>& lines) { return SplitDoublesOf(lines); }
+
+std::vector<int> MatchInOrder(const std::vector<std::string>& source, const std::vector<std::string>& english) {
+  return MatchInOrderOf(source, english);
+}
+
+std::vector<int> MatchInOrder(const std::vector<std::string_view>& source,
+                              const std::vector<std::string_view>& english) {
+  return MatchInOrderOf(source, english);
+}
+
 std::string DoubleFileName(const std::string& path) { return ChangeFileExt(path, "_double.txt"); }
 
 int RunSplitDouble(const TParam& p) {
   ConsoleLine("Sprite double " + p.FileMain);
-  TStringList lines;
-  lines.LoadFromFile(p.FileMain);
-  TStringList doubles;
-  doubles.Assign(SplitDoubles(lines.Lines()));
+  // The lines move whole: they stay views into the file's bytes.
+  TLineFileView file;
+  file.Load(p.FileMain);
+  const std::vector<std::string_view> doubles = SplitDoubles(file.Lines());
   ForceFileDir(p.FileEN);
-  if (doubles.Count() > 0) doubles.SaveToFile(DoubleFileName(p.FileEN));
-  lines.SaveToFile(p.FileEN);
+  if (!doubles.empty()) SaveLineFile(DoubleFileName(p.FileEN), doubles);
+  SaveLineFile(p.FileEN, file.Lines());
   ConsoleLine("DONE");
   return EndRun(kExitDone);
 }
 
 int RunRecoverDouble(const TParam& p) {
   ConsoleLine("Recove double " + p.FileMain);
-  TEnRuRun run(p);
-  if (!EnRuLinesMatch(run.en, run.ru)) return kExitFailed;
-  std::vector<int> match = MatchInOrder(run.source.Lines(), run.en.Lines());
+  // The lines move whole: they stay views into the files' bytes.
+  TSourceEnRuViews files;
+  LoadSourceEnRu(p, files);
+  TNoFindLog log(p);
+  if (!EnRuLinesMatch(files.en.size(), files.ru.size())) return kExitFailed;
+  std::vector<std::string_view>& source = files.source.Lines();
+  const std::vector<std::string_view>& en = files.en.Lines();
+  const std::vector<int> match = MatchInOrder(source, en);
   for (size_t i = 0; i < match.size(); ++i) {
     if (match[i] >= 0)
-      run.source.Lines()[static_cast<size_t>(match[i])] = run.ru.Lines()[i];
+      source[static_cast<size_t>(match[i])] = files.ru[i];
     else
-      run.log.Miss(run.en.Lines()[i], p.FileEN, p.FileMain);
+      log.Miss(std::string(en[i]), p.FileEN, p.FileMain);
   }
   ForceFileDir(p.FileRec);
-  run.source.SaveToFile(p.FileRec);
-  run.log.Save();
+  SaveLineFile(p.FileRec, source);
+  log.Save();
   ConsoleLine("DONE");
   return EndRun(kExitDone);
 }

@@ -2,12 +2,14 @@
 // vectors of lines; lines are compared byte for byte.
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Splits lines into those that occur once (left in lines, in order) and
 // every copy of every line that occurs more than once (returned, in order).
 // Empty lines vanish from both.
 std::vector<std::string> SplitDoubles(std::vector<std::string>& lines);
+std::vector<std::string_view> SplitDoubles(std::vector<std::string_view>& lines);
 
 // For every English line, in order, the index of the source line it
 // replaces: the first source line at or after the search start that equals
@@ -16,6 +18,8 @@ std::vector<std::string> SplitDoubles(std::vector<std::string>& lines);
 // original source lines are compared.
 std::vector<int> MatchInOrder(const std::vector<std::string>& source,
                               const std::vector<std::string>& english);
+std::vector<int> MatchInOrder(const std::vector<std::string_view>& source,
+                              const std::vector<std::string_view>& english);
 
 // The "_double.txt" companion of a file: its extension (from the last "."
 // of the file name) replaced by "_double.txt", or "_double.txt" appended.
