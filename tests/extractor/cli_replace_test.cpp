@@ -386,7 +386,9 @@ TEST_F(KorvaneReplace, ReplacingWhileExtractingShowsWhatExtractingFirstShows) {
       EXPECT_TRUE(results[m].out == results[0].out) << name << "\n" << results[m].out.substr(0, 300);
       EXPECT_TRUE(reports[m] == reports[0]) << name;
       EXPECT_TRUE(datas[m] == datas[0]) << name;
-      if (!c.expectedData.empty()) EXPECT_TRUE(datas[m] == c.expectedData) << name;
+      if (!c.expectedData.empty()) {
+        EXPECT_TRUE(datas[m] == c.expectedData) << name;
+      }
     }
     if (c.onlyShown) {
       EXPECT_EQ(results[0].out, c.shown) << c.name;
