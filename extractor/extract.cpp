@@ -146,7 +146,7 @@ TExtraction ExtractItems(std::string_view data, std::vector<TScript>& scripts, c
 
   // Only the replacement reads the items, and only with "-bq_sys" the raw
   // texts.
-  const bool keepItems = AnsiLowerCase(p.operation) != "extract";
+  const bool keepItems = !IsExtract(p);
   const bool keepRaw = p.bq_sys;
   int64_t position = 1;
   using TPending = std::pair<int64_t, size_t>;  // found_pos, entry index: lower wins ties

@@ -3,7 +3,6 @@
 #include "common/exitstatus.h"
 #include "common/platform.h"
 #include "common/standardoptions.h"
-#include "common/classic_string.h"
 #include "extractor/extract.h"
 #include "extractor/params.h"
 #include "extractor/replace.h"
@@ -30,10 +29,10 @@ int Run(const std::vector<std::string>& args, TReporter& console) {
   // Only a "no" to the question after splitting stops the loading.
   if (!LoadDataText(p, scripts, data, console)) return kExitDone;
 
-  const std::string operation = AnsiLowerCase(p.operation);
+  const bool extracting = IsExtract(p);
   TReportState report;
   // The replacement works while the extraction searches.
-  const bool together = operation != "extract" && ReplacesWhileExtracting(p);
+  const bool together = !extracting && ReplacesWhileExtracting(p);
   TExtraction ex;
   if (!together) {
     ex = ExtractItems(data.text, scripts, p, console);
@@ -42,7 +41,7 @@ int Run(const std::vector<std::string>& args, TReporter& console) {
   }
   bool complete = ex.complete;
 
-  if (operation == "extract") {
+  if (extracting) {
     WriteTextFile(ex, p, console);
   } else {
     try {

@@ -195,6 +195,8 @@ void ParseCommandLine(const std::vector<std::string>& args, TParametrs& p, TRepo
   }
 }
 
+bool IsExtract(const TParametrs& p) { return AnsiLowerCase(p.operation) == "extract"; }
+
 void CheckRunWords(const std::vector<std::string>& args) {
   const std::string operation = args.empty() ? std::string() : AnsiLowerCase(args[0]);
   if (operation != "extract" && operation != "replace") {

@@ -64,6 +64,9 @@ const std::vector<std::string>& KorvaneOptionWords();
 // the data and text file arguments must not be option words. Raises
 // EStopRun with the one-line message of a refused run.
 void CheckRunWords(const std::vector<std::string>& args);
+// True when the run extracts rather than replaces (the operation word in
+// any letter case).
+bool IsExtract(const TParametrs& p);
 
 // Fills p from the arguments (args[0] is argument 1, the operation word):
 // positional values, the option scan with the script lookup messages.

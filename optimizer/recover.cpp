@@ -6,7 +6,6 @@
 #include "common/escape.h"
 #include "common/platform.h"
 #include "common/key_map.h"
-#include "common/line_file.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
 #include "optimizer/optimize.h"
@@ -225,20 +224,11 @@ namespace {
 bool RecoversLinesAsRead(const TParam& p) { return KeyIsLine(p) && !p.HexBorder && FinishLinesKeepsThem(p); }
 
 int RunRecoverLinesAsRead(const TParam& p) {
-  TSourceEnRuViews files;
-  LoadSourceEnRu(p, files);
-  if (!EnRuLinesMatch(files.en.size(), files.ru.size())) return kExitFailed;
-  std::vector<std::string_view>& src = files.source.Lines();
-  std::vector<std::string_view>& en = files.en.Lines();
-  std::vector<std::string_view>& ru = files.ru.Lines();
-  RemoveRepeatedPairs(en, ru);
-  TNoFindLog log(p);
-  ReplaceByKeys(src, en, ru, [&](size_t i) { log.Miss(std::string(en[i]), p.FileEN, p.FileMain); });
-  ForceFileDir(p.FileRec);
-  SaveLineFile(p.FileRec, src);
-  log.Save();
-  ConsoleLine("DONE");
-  return EndRun(kExitDone);
+  TEnRuViewsRun run(p);
+  if (!run.LinesMatch()) return kExitFailed;
+  RemoveRepeatedPairs(run.en.Lines(), run.ru.Lines());
+  ReplaceByKeys(run.source.Lines(), run.en.Lines(), run.ru.Lines(), [&](size_t i) { run.Miss(i); });
+  return run.Finish();
 }
 
 }  // namespace

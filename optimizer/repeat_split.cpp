@@ -123,22 +123,15 @@ int RunSplitDouble(const TParam& p) {
 int RunRecoverDouble(const TParam& p) {
   ConsoleLine("Recove double " + p.FileMain);
   // The lines move whole: they stay views into the files' bytes.
-  TSourceEnRuViews files;
-  LoadSourceEnRu(p, files);
-  TNoFindLog log(p);
-  if (!EnRuLinesMatch(files.en.size(), files.ru.size())) return kExitFailed;
-  std::vector<std::string_view>& source = files.source.Lines();
-  const std::vector<std::string_view>& en = files.en.Lines();
-  const std::vector<int> match = MatchInOrder(source, en);
+  TEnRuViewsRun run(p);
+  if (!run.LinesMatch()) return kExitFailed;
+  std::vector<std::string_view>& source = run.source.Lines();
+  const std::vector<int> match = MatchInOrder(source, run.en.Lines());
   for (size_t i = 0; i < match.size(); ++i) {
     if (match[i] >= 0)
-      source[static_cast<size_t>(match[i])] = files.ru[i];
+      source[static_cast<size_t>(match[i])] = run.ru[i];
     else
-      log.Miss(std::string(en[i]), p.FileEN, p.FileMain);
+      run.Miss(i);
   }
-  ForceFileDir(p.FileRec);
-  SaveLineFile(p.FileRec, source);
-  log.Save();
-  ConsoleLine("DONE");
-  return EndRun(kExitDone);
+  return run.Finish();
 }

@@ -2,7 +2,10 @@
 
 #include <string>
 
+#include "common/exitstatus.h"
+#include "common/filesystem.h"
 #include "common/parallel_for.h"
+#include "common/platform.h"
 #include "common/program.h"
 
 void LoadSourceEnRu(const TParam& p, TStringList& source, TStringList& en, TStringList& ru) {
@@ -13,10 +16,18 @@ void LoadSourceEnRu(const TParam& p, TStringList& source, TStringList& en, TStri
   ParallelForEach(3, 0, [&](size_t k) { lists[k]->LoadFromFile(*paths[k]); });
 }
 
-void LoadSourceEnRu(const TParam& p, TSourceEnRuViews& files) {
-  TLineFileView* const views[] = {&files.source, &files.en, &files.ru};
+TEnRuViewsRun::TEnRuViewsRun(const TParam& p) : p_(p), log_(p) {
+  TLineFileView* const views[] = {&source, &en, &ru};
   const std::string* const paths[] = {&p.FileMain, &p.FileEN, &p.FileRU};
   ParallelForEach(3, 0, [&](size_t k) { views[k]->Load(*paths[k]); });
+}
+
+int TEnRuViewsRun::Finish() {
+  ForceFileDir(p_.FileRec);
+  SaveLineFile(p_.FileRec, source.Lines());
+  log_.Save();
+  ConsoleLine("DONE");
+  return EndRun(kExitDone);
 }
 
 bool EnRuLinesMatch(const TStringList& en, const TStringList& ru, std::string_view mismatch) {

@@ -16,12 +16,6 @@ inline constexpr std::string_view kEnRuMismatch = "Not math EN and RU lines!!!";
 // that cannot be read, the first in that order raises the line list's
 // error).
 void LoadSourceEnRu(const TParam& p, TStringList& source, TStringList& en, TStringList& ru);
-// The same three files as views into their bytes, for a mode that keeps the
-// lines as read.
-struct TSourceEnRuViews {
-  TLineFileView source, en, ru;
-};
-void LoadSourceEnRu(const TParam& p, TSourceEnRuViews& files);
 
 // True when en and ru have as many lines; otherwise prints mismatch and
 // gives false (the mode then ends).
@@ -34,4 +28,24 @@ struct TEnRuRun {
   TStringList source, en, ru;
   TNoFindLog log;
   explicit TEnRuRun(const TParam& p) : log((LoadSourceEnRu(p, source, en, ru), p)) {}
+};
+
+// TEnRuRun for a mode that writes its lines as it read them: the three files
+// as views into their bytes, the log, and the end such a mode shares.
+class TEnRuViewsRun {
+ public:
+  TLineFileView source, en, ru;
+
+  explicit TEnRuViewsRun(const TParam& p);
+  // EnRuLinesMatch for the English and Russian files.
+  bool LinesMatch() const { return EnRuLinesMatch(en.size(), ru.size()); }
+  // Records English line i as found in no source line.
+  void Miss(size_t i) { log_.Miss(std::string(en[i]), p_.FileEN, p_.FileMain); }
+  // Writes the source lines to the recovered file and the log, prints
+  // "DONE" and ends the run.
+  int Finish();
+
+ private:
+  const TParam& p_;
+  TNoFindLog log_;
 };

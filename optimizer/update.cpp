@@ -6,7 +6,6 @@
 
 #include "common/exitstatus.h"
 #include "common/key_map.h"
-#include "common/line_file.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "optimizer/linefile.h"
@@ -71,21 +70,14 @@ void TakeClaimed(std::vector<Line>& newLines, std::vector<Line>& ru, const std::
 bool UpdatesLinesAsRead(const TParam& p) { return KeyIsLine(p) && FinishLinesKeepsThem(p); }
 
 int RunUpdateLinesAsRead(const TParam& p) {
-  TSourceEnRuViews files;
-  LoadSourceEnRu(p, files);
-  TNoFindLog log(p);
-  if (!EnRuLinesMatch(files.en.size(), files.ru.size())) return kExitFailed;
-  const std::vector<std::string_view>& en = files.en.Lines();
-  const std::vector<int> claims = ClaimNewLines(files.source.Lines(), en);
-  TakeClaimed(files.source.Lines(), files.ru.Lines(), claims);
+  TEnRuViewsRun run(p);
+  if (!run.LinesMatch()) return kExitFailed;
+  const std::vector<int> claims = ClaimNewLines(run.source.Lines(), run.en.Lines());
+  TakeClaimed(run.source.Lines(), run.ru.Lines(), claims);
   for (size_t i = 0; i < claims.size(); ++i) {
-    if (claims[i] < 0) log.Miss(std::string(en[i]), p.FileEN, p.FileMain);
+    if (claims[i] < 0) run.Miss(i);
   }
-  ForceFileDir(p.FileRec);
-  SaveLineFile(p.FileRec, files.source.Lines());
-  log.Save();
-  ConsoleLine("DONE");
-  return EndRun(kExitDone);
+  return run.Finish();
 }
 
 }  // namespace
