@@ -4,10 +4,14 @@
 #include "optimizer/patch.h"
 
 #include <numeric>
+#include <string_view>
 #include <utility>
 
 #include "common/exitstatus.h"
+#include "common/key_map.h"
+#include "common/line_file.h"
 #include "common/lineindex.h"
+#include "common/parallel_for.h"
 #include "common/platform.h"
 #include "optimizer/similar_lines.h"
 #include "optimizer/linefile.h"
@@ -58,6 +62,88 @@ std::vector<std::string> Keys(const std::vector<std::string>& lines, const TPara
   keys.reserve(lines.size());
   for (const std::string& l : lines) keys.push_back(NormalizeLine(l, p));
   return keys;
+}
+
+// Whether a patch run writes its lines as it read them and compares them as
+// they are: no key option, no marker option and no record files. Then the
+// lines stay views into the files' bytes instead of a string each.
+bool PatchesLinesAsRead(const TParam& p) {
+  return !p.AddOldEnRu && !p.PatchFileLines && KeyIsLine(p) && FinishLinesKeepsThem(p);
+}
+
+// The old lines as -cp, -cpd and -cpds look new lines up in them. A line
+// that -cpd or -cpds uses up reads as empty from then on, so an empty new
+// line finds it; each distinct line keeps the count of its copies not yet
+// used up.
+class TOldLines {
+ public:
+  explicit TOldLines(const std::vector<std::string_view>& lines) : left_(lines.size()) {
+    for (std::string_view l : lines) {
+      if (l.empty()) {
+        ++empty_;
+      } else {
+        ++left_.Insert(l);
+      }
+    }
+    heldEmpty_ = empty_ > 0;
+  }
+  // Whether the lines held s before any was used up.
+  bool Held(std::string_view s) { return s.empty() ? heldEmpty_ : left_.Find(s) != nullptr; }
+  // Uses up a line equal to s; false when no such line is left.
+  bool UseUp(std::string_view s) {
+    if (s.empty()) return empty_ > 0;
+    int32_t* left = left_.Find(s);
+    if (!left || *left == 0) return false;
+    --*left;
+    ++empty_;
+    return true;
+  }
+
+ private:
+  TKeyMap left_;
+  long long empty_ = 0;  // empty lines, first ones and used-up ones
+  bool heldEmpty_ = false;
+};
+
+// The lines of a new file that a patch takes, and for -cpds the copies of
+// old English lines beyond their count there (doubles). -cp takes a line
+// that neither en nor ru holds; -cpd and -cpds use up one equal old English
+// line per new line.
+struct TPatchSplit {
+  std::vector<std::string_view> patch, doubles;
+};
+
+TPatchSplit SplitNewLines(const std::vector<std::string_view>& newLines, const std::vector<std::string_view>& en,
+                          const std::vector<std::string_view>& ru, bool modeCp, bool modeDouble) {
+  TOldLines listA(en);
+  TOldLines listB(modeCp ? ru : std::vector<std::string_view>{});
+  TPatchSplit split;
+  for (std::string_view s : newLines) {
+    if (modeCp) {
+      if (!listA.Held(s) && !listB.Held(s)) split.patch.push_back(s);
+    } else if (!listA.UseUp(s)) {
+      // -cpds compares with the old English lines as they were first.
+      if (!modeDouble || !listA.Held(s)) {
+        split.patch.push_back(s);
+      } else {
+        split.doubles.push_back(s);
+      }
+    }
+  }
+  return split;
+}
+
+int RunPatchLinesAsRead(const TParam& p, bool modeCp, bool modeDouble) {
+  // The Russian file is read by -cp alone.
+  TLineFileView newLines, en, ru;
+  TLineFileView* const views[] = {&newLines, &en, &ru};
+  const std::string* const paths[] = {&p.FileMain, &p.FileEN, &p.FileRU};
+  ParallelForEach(modeCp ? 3 : 2, 0, [&](size_t k) { views[k]->Load(*paths[k]); });
+  const TPatchSplit split = SplitNewLines(newLines.Lines(), en.Lines(), ru.Lines(), modeCp, modeDouble);
+  ForceFileDir(p.FileRec);
+  if (!split.patch.empty()) SaveLineFile(p.FileRec, split.patch);
+  if (!split.doubles.empty()) SaveLineFile(ChangeFileExt(p.FileRec, "_double.txt"), split.doubles);
+  return EndRun(kExitDone);
 }
 
 }  // namespace
@@ -250,6 +336,7 @@ int RunPatch(const TParam& p) {
   const bool modeDouble = !modeCp && p.PatchDouble;
 
   ConsoleLine("Create Patch for: " + p.FileMain);
+  if (PatchesLinesAsRead(p)) return RunPatchLinesAsRead(p, modeCp, modeDouble);
   TStringList newList;
   newList.LoadFromFile(p.FileMain);
   const std::vector<std::string>& newLines = newList.Lines();
