@@ -115,8 +115,9 @@ struct TPatchSplit {
 
 TPatchSplit SplitNewLines(const std::vector<std::string_view>& newLines, const std::vector<std::string_view>& en,
                           const std::vector<std::string_view>& ru, bool modeCp, bool modeDouble) {
+  static const std::vector<std::string_view> kNoLines;
   TOldLines listA(en);
-  TOldLines listB(modeCp ? ru : std::vector<std::string_view>{});
+  TOldLines listB(modeCp ? ru : kNoLines);
   TPatchSplit split;
   for (std::string_view s : newLines) {
     if (modeCp) {
