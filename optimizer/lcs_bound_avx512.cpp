@@ -150,6 +150,92 @@ __attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowBatch512(const TBatch
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
+
+// (GCC 12 reports the undefined start values inside its own intrinsics as
+// uninitialized here too.)
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+// Per lane, the masks of the first rows[l] bits of each word (rows clamped
+// to 0 ... 64 * kWords).
+template <int kWords>
+__attribute__((target(KV_AVX512_TARGET), always_inline)) inline void FirstBits(__m512i rows, __m512i* mask) {
+  const __m512i c64 = _mm512_set1_epi64(64);
+  const __m512i one = _mm512_set1_epi64(1);
+  const __m512i zero = _mm512_setzero_si512();
+  for (int w = 0; w < kWords; ++w) {
+    const __m512i r = _mm512_min_epi64(_mm512_max_epi64(_mm512_sub_epi64(rows, _mm512_set1_epi64(64 * w)), zero), c64);
+    // Shifting by 64 gives 0, so a whole word is 0 - 1: all ones.
+    mask[w] = _mm512_sub_epi64(_mm512_sllv_epi64(one, r), one);
+  }
+}
+
+template <int kWords>
+__attribute__((target(KV_AVX512_TARGET), always_inline)) inline __m512i ZerosUnder(const __m512i* v,
+                                                                                 const __m512i* mask) {
+  __m512i acc = _mm512_setzero_si512();
+  for (int w = 0; w < kWords; ++w) acc = _mm512_add_epi64(acc, _mm512_popcnt_epi64(_mm512_andnot_si512(v[w], mask[w])));
+  return acc;
+}
+
+// LcsBelowWords for eight patterns against one text, one pattern per
+// 64-bit lane: the text's byte is the same for every lane, so each step
+// loads the lanes' masks of its code as one register. The rules for
+// settling a lane early are those of the other forms.
+template <int kWords>
+__attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowLanes512(const TLaneTables& tables, std::string_view text,
+                                                                    const long long* need, uint32_t active) {
+  const int n = static_cast<int>(text.size());
+  const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
+  const __m512i* byCode = reinterpret_cast<const __m512i*>(tables.byCode);
+  const __m512i m = _mm512_loadu_si512(tables.length);
+  const __m512i needV = _mm512_loadu_si512(need);
+  const __m512i one = _mm512_set1_epi64(1);
+  const __m512i zero = _mm512_setzero_si512();
+  __m512i whole[kWords];
+  FirstBits<kWords>(m, whole);
+  __m512i v[kWords];
+  for (int w = 0; w < kWords; ++w) v[w] = _mm512_set1_epi64(-1);
+  __mmask8 settled = static_cast<__mmask8>(~active), below = 0;
+  for (int j0 = 0; j0 < n; j0 += 16) {
+    const int done = std::min(n, j0 + 16);
+    for (int j = j0; j < done; ++j) {
+      const __m512i* pm = byCode + static_cast<size_t>(tables.codeOf[t[j]]) * kWords;
+      __mmask8 carry = 0;
+      for (int w = 0; w < kWords; ++w) {
+        const __m512i pmw = _mm512_load_si512(pm + w);
+        const __m512i vw = v[w];
+        const __m512i sum = _mm512_add_epi64(vw, _mm512_and_si512(vw, pmw));
+        if (w + 1 < kWords) {
+          const __mmask8 c1 = _mm512_cmplt_epu64_mask(sum, vw);
+          const __m512i sum2 = _mm512_mask_add_epi64(sum, carry, sum, one);
+          carry = static_cast<__mmask8>(c1 | _mm512_mask_cmpeq_epi64_mask(carry, sum2, zero));
+          v[w] = _mm512_or_si512(sum2, _mm512_andnot_si512(pmw, vw));
+        } else {
+          v[w] = _mm512_or_si512(_mm512_mask_add_epi64(sum, carry, sum, one), _mm512_andnot_si512(pmw, vw));
+        }
+      }
+    }
+    // No row gives more than L(i0, j) + (n - j), i0 = m - n + j.
+    const __m512i i0 = _mm512_add_epi64(m, _mm512_set1_epi64(done - n));
+    __m512i first[kWords];
+    FirstBits<kWords>(i0, first);
+    const __m512i bound = _mm512_add_epi64(ZerosUnder<kWords>(v, first), _mm512_set1_epi64(n - done));
+    const __mmask8 open = static_cast<__mmask8>(~settled & _mm512_cmpgt_epi64_mask(i0, zero));
+    const __mmask8 out = _mm512_mask_cmplt_epi64_mask(open, bound, needV);
+    below = static_cast<__mmask8>(below | out);
+    settled = static_cast<__mmask8>(settled | out);
+    if (settled == 0xFF) break;
+  }
+  below = static_cast<__mmask8>(below | _mm512_mask_cmplt_epi64_mask(static_cast<__mmask8>(~settled),
+                                                                     ZerosUnder<kWords>(v, whole), needV));
+  return below & active;
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 #endif
 
 }  // namespace
@@ -217,6 +303,54 @@ uint32_t LcsBelowBatchVector(const TBatchTables& tables, const TPatternMasks& ma
   return tables.codeGroups > 0 ? run(std::true_type{}) : run(std::false_type{});
 #else
   (void)tables; (void)masks; (void)texts; (void)count; (void)need;
+  return 0;
+#endif
+}
+
+void BuildLaneTables(const std::string_view* patterns, int count, TLaneTables& tables) {
+  // Codes 1.. for the bytes of the patterns, 0 for all others; when every
+  // byte occurs, each byte is its own code.
+  bool present[256] = {};
+  int longest = 1;
+  for (int l = 0; l < 8; ++l) {
+    const std::string_view p = l < count ? patterns[l] : std::string_view();
+    tables.length[l] = static_cast<long long>(p.size());
+    longest = std::max(longest, static_cast<int>(p.size()));
+    for (unsigned char c : p) present[c] = true;
+  }
+  int codes = 1;
+  for (int c = 0; c < 256; ++c) codes += present[c];
+  const bool every = codes > 256;
+  if (every) codes = 256;
+  int next = 1;
+  for (int c = 0; c < 256; ++c) tables.codeOf[c] = static_cast<uint8_t>(every ? c : present[c] ? next++ : 0);
+  const int words = std::min((longest + 63) / 64, kMaxLaneWords);
+  tables.words = words;
+  // Per code and word one register of eight lanes, 64-byte aligned.
+  const size_t cells = static_cast<size_t>(codes) * words * 8;
+  tables.store.assign(cells + 8, 0);
+  uint64_t* t = tables.store.data();
+  while (reinterpret_cast<uintptr_t>(t) % 64 != 0) ++t;
+  for (int l = 0; l < count; ++l) {
+    const std::string_view p = patterns[l];
+    for (size_t i = 0; i < p.size() && i < static_cast<size_t>(words) * 64; ++i) {
+      const size_t code = tables.codeOf[static_cast<unsigned char>(p[i])];
+      t[(code * words + i / 64) * 8 + l] |= uint64_t{1} << (i % 64);
+    }
+  }
+  tables.byCode = t;
+}
+
+uint32_t LcsBelowLanes(const TLaneTables& tables, std::string_view text, const long long* need, uint32_t active) {
+#if defined(KV_VECTOR_BATCH)
+  switch (tables.words) {
+    case 1: return LcsBelowLanes512<1>(tables, text, need, active);
+    case 2: return LcsBelowLanes512<2>(tables, text, need, active);
+    case 3: return LcsBelowLanes512<3>(tables, text, need, active);
+    default: return LcsBelowLanes512<4>(tables, text, need, active);
+  }
+#else
+  (void)tables; (void)text; (void)need; (void)active;
   return 0;
 #endif
 }

@@ -29,3 +29,20 @@ void BuildBatchTables(const TPatternMasks& masks, TBatchTables& tables);
 // words.
 uint32_t LcsBelowBatchVector(const TBatchTables& tables, const TPatternMasks& masks,
                              const std::string_view* texts, int count, const int* need);
+
+// Up to eight patterns, one per 64-bit lane, laid out for the vector form
+// that reads one text against all of them at once.
+constexpr int kMaxLaneWords = 4;  // longest pattern of the lane form, in words
+struct TLaneTables {
+  uint8_t codeOf[256] = {};  // byte -> code, 0 for bytes absent from every pattern
+  long long length[8] = {};  // of each lane's pattern; 0 for unused lanes
+  int words = 0;  // of the longest pattern, 1 to kMaxLaneWords
+  std::vector<uint64_t> store;
+  const uint64_t* byCode = nullptr;  // 64-byte aligned; per code and word the masks of the eight lanes
+};
+// Lays out count (1 to 8) patterns of at most kMaxLaneWords * 64 bytes.
+void BuildLaneTables(const std::string_view* patterns, int count, TLaneTables& tables);
+// Bit l set where lane l is in active and the common subsequence of its
+// pattern and text is shorter than need[l]. Call only where
+// VectorBatchAvailable().
+uint32_t LcsBelowLanes(const TLaneTables& tables, std::string_view text, const long long* need, uint32_t active);

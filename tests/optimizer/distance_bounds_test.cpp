@@ -1,6 +1,7 @@
 // The lower bounds of the distance never exceed it, and the common-subsequence
 // bound is exact against the plain table.
 #include "optimizer/distance_bounds.h"
+#include "optimizer/lcs_bound_avx512.h"
 
 #include <gtest/gtest.h>
 
@@ -107,4 +108,56 @@ TEST(LcsBound, BatchOfOneLengthAgainstPlainTable) {
   // Without the vector instructions only the scalar form ran: say so rather
   // than pass as if the vector form had been checked.
   if (!vectorUsed) GTEST_SKIP() << "this processor has no AVX-512 form of the bound; only the scalar form was compared";
+}
+
+TEST(LcsBound, LanesOfEightPatternsAgainstPlainTable) {
+  if (!VectorBatchAvailable()) GTEST_SKIP() << "this processor has no AVX-512 form of the bound";
+  {
+    // All 256 bytes among the patterns: none may be taken for an absent one.
+    std::string patterns[8];
+    std::string_view views[8];
+    for (int c = 0; c < 256; ++c) patterns[c / 32].push_back(static_cast<char>(c));
+    patterns[7].push_back('\xff');  // a byte met again after the 256th
+    for (int l = 0; l < 8; ++l) views[l] = patterns[l];
+    TLaneTables tables;
+    BuildLaneTables(views, 8, tables);
+    const long long need[8] = {32, 32, 32, 32, 32, 32, 32, 33};
+    for (int l = 0; l < 8; ++l) EXPECT_EQ(LcsBelowLanes(tables, patterns[l], need, 0xFF), 0xFFu & ~(1u << l)) << l;
+    const long long one[8] = {1, 1, 1, 1, 1, 1, 1, 1};
+    EXPECT_EQ(LcsBelowLanes(tables, std::string(1, '\0'), one, 0xFF), 0xFEu);
+  }
+  std::mt19937 rng(808);
+  for (int iter = 0; iter < 400; ++iter) {
+    // Patterns of one to four words and more than 64 distinct bytes at times;
+    // texts near a pattern and random ones, shorter and longer.
+    const std::string alpha = iter % 3 == 0 ? "ab" : (iter % 3 == 1 ? "abcdefghij " : "");
+    const int count = 1 + static_cast<int>(rng() % 8);
+    const size_t most = 1 + rng() % (kMaxLaneWords * 64);
+    std::vector<std::string> patterns;
+    std::string_view views[8];
+    for (int l = 0; l < count; ++l) {
+      const size_t len = 1 + rng() % most;
+      std::string p;
+      for (size_t i = 0; i < len; ++i) {
+        p.push_back(alpha.empty() ? static_cast<char>(rng() % 256) : alpha[rng() % alpha.size()]);
+      }
+      patterns.push_back(p);
+    }
+    for (int l = 0; l < count; ++l) views[l] = patterns[l];
+    TLaneTables tables;
+    BuildLaneTables(views, count, tables);
+    const std::string& near = patterns[rng() % count];
+    std::string text = rng() % 2 ? Mutate(rng, near, alpha.empty() ? "xyz" : alpha, static_cast<int>(rng() % 20))
+                                 : RandomString(rng, alpha.empty() ? "abcxyz" : alpha, 0, most + 30);
+    long long need[8] = {};
+    uint32_t active = 0, expected = 0;
+    for (int l = 0; l < count; ++l) {
+      if (rng() % 5 == 0) continue;  // a lane left out
+      active |= uint32_t{1} << l;
+      const int lcs = PlainLcs(patterns[l], text);
+      need[l] = lcs + static_cast<int>(rng() % 2);  // at the edge: one off changes the answer
+      if (lcs < need[l]) expected |= uint32_t{1} << l;
+    }
+    ASSERT_EQ(LcsBelowLanes(tables, text, need, active), expected) << "iter " << iter;
+  }
 }
