@@ -24,8 +24,15 @@ bool ReversedLess(std::string_view a, std::string_view b) {
 
 // Neighbours searched on each side of a line in the two orders.
 constexpr int kSeedNeighbours = 3;
+// A search that may still meet more lines than this goes to the lane form,
+// with others like it: there it shares each line's reading with up to
+// seven other searches.
+constexpr int kNarrowLines = 32768;
 
 struct TSearch {
+  // The lengths a line may have: at least minEff, within [lo, hi].
+  long long len = 0, lo = 0, hi = 0, minEff = 0;
+  bool InRange(long long n) const { return n >= minEff && n >= lo && n <= hi; }
   const std::string* s = nullptr;
   std::string_view cs;
   THistogram32 qh{};
@@ -72,6 +79,14 @@ struct TSimilarIndex::TImpl {
   TImpl(const std::vector<std::string>& lines, int cut);
   int Find(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow, bool skipIdentical,
            TSimilarScratch& scratch) const;
+  void FindLanes(const std::string* const* queries, int count, int minLen, uint8_t percent, bool useLengthWindow,
+                 bool skipIdentical, TSimilarLanesScratch& scratch, int* results) const;
+  bool FindIfNarrow(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow, bool skipIdentical,
+                    TSimilarScratch& scratch, int& result) const;
+  // Whether the lane form can take a started search.
+  bool LaneFormTakes(const TSearch& st) const {
+    return VectorBatchAvailable() && st.len <= cut_ && st.cs.size() <= static_cast<size_t>(kMaxLaneWords) * 64;
+  }
 
   // Distinct lines: equal lines have equal distances, so only the highest
   // index of each content matters.
@@ -88,6 +103,14 @@ struct TSimilarIndex::TImpl {
   void Consider(const TGroup& g, TSearch& st) const;
   // The groups [from, to), all of one length.
   void ConsiderRange(int from, int to, TSearch& st) const;
+  // Sets up a search and makes its first steps (an equal line, the
+  // neighbours in the sorted orders); false when no line can qualify.
+  bool Start(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow, bool skipIdentical,
+             TSimilarScratch& scratch, TSearch& st) const;
+  // The lines of every length the search may still take.
+  void Scan(TSearch& st) const;
+  // Scan for up to eight searches at once, their lines up to cut_ long.
+  void ScanLanes(TSearch* st, int count, TLaneTables& tables) const;
 
   int cut_ = 0;
   std::string arena_;  // the texts of groups_, one after another
@@ -217,18 +240,16 @@ void TSimilarIndex::TImpl::ConsiderRange(int from, int to, TSearch& st) const {
   if (count > 0) flush();
 }
 
-int TSimilarIndex::TImpl::Find(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow,
-                        bool skipIdentical, TSimilarScratch& scratch) const {
+bool TSimilarIndex::TImpl::Start(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow,
+                                 bool skipIdentical, TSimilarScratch& scratch, TSearch& st) const {
   const long long len = static_cast<long long>(s.size());
-  if (len < minLen) return -1;
+  if (len < minLen) return false;
   const long long allowed = SimilarAllowance(len, percent);
-  if (allowed < 0) return -1;
-  const long long lo = useLengthWindow ? len - allowed : LLONG_MIN;
-  const long long hi = useLengthWindow ? len + allowed : LLONG_MAX;
-  const long long minEff = std::max(minLen, 1);
-  auto inRange = [&](long long n) { return n >= minEff && n >= lo && n <= hi; };
-
-  TSearch st;
+  if (allowed < 0) return false;
+  st.len = len;
+  st.lo = useLengthWindow ? len - allowed : LLONG_MIN;
+  st.hi = useLengthWindow ? len + allowed : LLONG_MAX;
+  st.minEff = std::max(minLen, 1);
   st.s = &s;
   st.cs = CutLine(s, cut_);
   st.qh = MakeHistogram(st.cs);
@@ -259,13 +280,17 @@ int TSimilarIndex::TImpl::Find(const std::string& s, int minLen, uint8_t percent
       const ptrdiff_t to = std::min<ptrdiff_t>(static_cast<ptrdiff_t>(order.size()), at + kSeedNeighbours);
       for (ptrdiff_t i = from; i < to; ++i) {
         const TGroup& g = groups_[order[i]];
-        if (inRange(g.length)) Consider(g, st);
+        if (st.InRange(g.length)) Consider(g, st);
       }
     };
     seed(byPrefix_, [](std::string_view a, std::string_view b) { return a < b; });
     seed(bySuffix_, ReversedLess);
   }
+  return true;
+}
 
+void TSimilarIndex::TImpl::Scan(TSearch& st) const {
+  const long long len = st.len;
   if (len <= cut_) {
     // Lines of the searched length first, then ever farther lengths, as
     // long as the length difference alone does not exceed the limit.
@@ -273,25 +298,123 @@ int TSimilarIndex::TImpl::Find(const std::string& s, int minLen, uint8_t percent
     for (long long dl = 0;; ++dl) {
       if (dl > st.k) break;
       const long long up = len + dl, down = len - dl;
-      const bool upOk = up <= maxLen && up <= hi;
-      const bool downOk = down >= minEff && down >= lo;
+      const bool upOk = up <= maxLen && up <= st.hi;
+      const bool downOk = down >= st.minEff && down >= st.lo;
       if (!upOk && !downOk) break;
-      if (upOk && inRange(up)) {
+      if (upOk && st.InRange(up)) {
         ConsiderRange(lengthStart_[up], lengthStart_[up + 1], st);
       }
-      if (dl > 0 && downOk && down <= maxLen && inRange(down)) {
+      if (dl > 0 && downOk && down <= maxLen && st.InRange(down)) {
         ConsiderRange(lengthStart_[down], lengthStart_[down + 1], st);
       }
     }
   } else {
     for (const TGroup& g : groups_) {
-      if (inRange(g.length)) Consider(g, st);
+      if (st.InRange(g.length)) Consider(g, st);
     }
   }
   for (const TGroup& g : longGroups_) {
-    if (inRange(g.length)) Consider(g, st);
+    if (st.InRange(g.length)) Consider(g, st);
   }
+}
+
+void TSimilarIndex::TImpl::ScanLanes(TSearch* st, int count, TLaneTables& tables) const {
+  std::string_view patterns[8];
+  for (int l = 0; l < count; ++l) patterns[l] = st[l].cs;
+  BuildLaneTables(patterns, count, tables);
+  // The lengths any search may take, visited from the middle one outward so
+  // that the limits tighten early; each search takes only the lengths within
+  // its own window and limit at the time.
+  const long long maxLen = static_cast<long long>(lengthStart_.size()) - 2;
+  long long from = LLONG_MAX, to = LLONG_MIN;
+  for (int l = 0; l < count; ++l) {
+    from = std::min(from, std::max({st[l].minEff, st[l].lo, st[l].len - st[l].k}));
+    to = std::max(to, std::min({maxLen, st[l].hi, st[l].len + st[l].k}));
+  }
+  const long long middle = st[count / 2].len;
+  long long need[8] = {};
+  int limit[8] = {};
+  for (long long dl = 0; middle - dl >= from || middle + dl <= to; ++dl) {
+    for (const long long n : {middle + dl, middle - dl}) {
+      if ((dl == 0 && n != middle) || n < from || n > to) continue;
+      uint32_t takes = 0;
+      for (int l = 0; l < count; ++l) {
+        if (st[l].InRange(n) && std::llabs(n - st[l].len) <= st[l].k) takes |= uint32_t{1} << l;
+      }
+      if (takes == 0) continue;
+      for (int gi = lengthStart_[n]; gi < lengthStart_[n + 1]; ++gi) {
+        const TGroup& g = groups_[gi];
+        uint32_t active = 0;
+        for (int l = 0; l < count; ++l) {
+          if (!(takes & (uint32_t{1} << l)) || !Prefilter(g, st[l], limit[l])) continue;
+          active |= uint32_t{1} << l;
+          need[l] = std::max<long long>(g.length, static_cast<long long>(st[l].cs.size())) - limit[l];
+        }
+        if (active == 0) continue;
+        const uint32_t measure = active & ~LcsBelowLanes(tables, g.text, need, active);
+        for (int l = 0; l < count; ++l) {
+          if (measure & (uint32_t{1} << l)) Measure(g, st[l], limit[l]);
+        }
+      }
+    }
+  }
+  for (int l = 0; l < count; ++l) {
+    for (const TGroup& g : longGroups_) {
+      if (st[l].InRange(g.length)) Consider(g, st[l]);
+    }
+  }
+}
+
+int TSimilarIndex::TImpl::Find(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow,
+                               bool skipIdentical, TSimilarScratch& scratch) const {
+  TSearch st;
+  if (!Start(s, minLen, percent, useLengthWindow, skipIdentical, scratch, st)) return -1;
+  Scan(st);
   return st.best;
+}
+
+bool TSimilarIndex::TImpl::FindIfNarrow(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow,
+                                        bool skipIdentical, TSimilarScratch& scratch, int& result) const {
+  TSearch st;
+  if (!Start(s, minLen, percent, useLengthWindow, skipIdentical, scratch, st)) {
+    result = -1;
+    return true;
+  }
+  if (LaneFormTakes(st)) {
+    // The lines of the lengths the search may still take.
+    const long long maxLen = static_cast<long long>(lengthStart_.size()) - 2;
+    const long long from = std::max({st.minEff, st.lo, st.len - st.k});
+    const long long to = std::min({maxLen, st.hi, st.len + st.k});
+    if (from <= to && lengthStart_[to + 1] - lengthStart_[from] > kNarrowLines) return false;
+  }
+  Scan(st);
+  result = st.best;
+  return true;
+}
+
+void TSimilarIndex::TImpl::FindLanes(const std::string* const* queries, int count, int minLen, uint8_t percent,
+                                     bool useLengthWindow, bool skipIdentical, TSimilarLanesScratch& scratch,
+                                     int* results) const {
+  // The searches that the lane form takes: searched lines up to the cut and
+  // to the lane form's longest pattern. The others search alone.
+  TSearch st[8];
+  int lane[8];
+  int lanes = 0;
+  for (int q = 0; q < count; ++q) {
+    TSearch one;
+    if (!Start(*queries[q], minLen, percent, useLengthWindow, skipIdentical, scratch.lane[q], one)) {
+      results[q] = -1;
+    } else if (LaneFormTakes(one)) {
+      st[lanes] = one;
+      lane[lanes++] = q;
+    } else {
+      Scan(one);
+      results[q] = one.best;
+    }
+  }
+  if (lanes == 0) return;
+  ScanLanes(st, lanes, scratch.tables);
+  for (int l = 0; l < lanes; ++l) results[lane[l]] = st[l].best;
 }
 
 TSimilarIndex::TSimilarIndex(const std::vector<std::string>& lines, int cut)
@@ -301,6 +424,23 @@ TSimilarIndex::~TSimilarIndex() = default;
 int TSimilarIndex::Find(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow,
                         bool skipIdentical, TSimilarScratch& scratch) const {
   return impl_->Find(s, minLen, percent, useLengthWindow, skipIdentical, scratch);
+}
+
+bool TSimilarIndex::FindIfNarrow(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow,
+                                 bool skipIdentical, TSimilarScratch& scratch, int& result) const {
+  return impl_->FindIfNarrow(s, minLen, percent, useLengthWindow, skipIdentical, scratch, result);
+}
+
+void TSimilarIndex::FindTogether(const std::string* const* queries, int count, int minLen, uint8_t percent,
+                                 bool useLengthWindow, bool skipIdentical, TSimilarLanesScratch& scratch,
+                                 int* results) const {
+  if (!VectorBatchAvailable()) {
+    for (int q = 0; q < count; ++q) {
+      results[q] = Find(*queries[q], minLen, percent, useLengthWindow, skipIdentical, scratch.lane[q]);
+    }
+    return;
+  }
+  impl_->FindLanes(queries, count, minLen, percent, useLengthWindow, skipIdentical, scratch, results);
 }
 
 std::vector<int> FindSimilarLines(const std::vector<std::string>& queries, const std::vector<std::string>& list,
@@ -321,9 +461,27 @@ std::vector<int> FindSimilarLines(const std::vector<std::string>& queries, const
     }
   }
   const TSimilarIndex index(list, cut);
+  // The narrow searches one by one; the wide ones eight at once, of lines
+  // of similar lengths, so that they take mostly the same lines.
+  std::vector<char> wide(distinct.size(), 0);
   ParallelFor<TSimilarScratch>(distinct.size(), threads, [&](TSimilarScratch& scratch, size_t k) {
     const int qi = distinct[k];
-    results[qi] = index.Find(queries[qi], minLen, percent, useLengthWindow, skipIdentical, scratch);
+    wide[k] = !index.FindIfNarrow(queries[qi], minLen, percent, useLengthWindow, skipIdentical, scratch, results[qi]);
+  });
+  std::vector<int> together;
+  for (size_t k = 0; k < distinct.size(); ++k) {
+    if (wide[k]) together.push_back(distinct[k]);
+  }
+  std::stable_sort(together.begin(), together.end(),
+                   [&](int a, int b) { return queries[a].size() < queries[b].size(); });
+  const size_t batches = (together.size() + 7) / 8;
+  ParallelFor<TSimilarLanesScratch>(batches, threads, [&](TSimilarLanesScratch& scratch, size_t k) {
+    const std::string* batch[8];
+    int found[8];
+    const int count = static_cast<int>(std::min<size_t>(8, together.size() - k * 8));
+    for (int q = 0; q < count; ++q) batch[q] = &queries[together[k * 8 + q]];
+    index.FindTogether(batch, count, minLen, percent, useLengthWindow, skipIdentical, scratch, found);
+    for (int q = 0; q < count; ++q) results[together[k * 8 + q]] = found[q];
   });
   for (size_t i = 0; i < queries.size(); ++i) results[i] = results[firstOf[i]];
   return results;

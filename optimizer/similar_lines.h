@@ -10,6 +10,7 @@
 #include "common/stringlist.h"
 #include "optimizer/distance_bounds.h"
 #include "optimizer/edit_distance.h"
+#include "optimizer/lcs_bound_avx512.h"
 
 // The allowance of a search: Floor((100 - percent) * len / 100).
 long long SimilarAllowance(long long len, int percent);
@@ -29,6 +30,12 @@ struct TSimilarScratch {
   TLcsBound lcs;
 };
 
+// The engines of up to eight searches made together; one per thread.
+struct TSimilarLanesScratch {
+  TSimilarScratch lane[8];
+  TLaneTables tables;
+};
+
 // A prepared list for many searches over the same lines. Each search gives
 // exactly the result of FindSimilarLine. The lines must stay alive and
 // unchanged while the index is used. Find is safe to call from several
@@ -42,6 +49,14 @@ class TSimilarIndex {
 
   int Find(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow, bool skipIdentical,
            TSimilarScratch& scratch) const;
+  // Find when the search meets few lines (then true, with the result);
+  // false, with nothing done that counts, when FindTogether does it better.
+  bool FindIfNarrow(const std::string& s, int minLen, uint8_t percent, bool useLengthWindow, bool skipIdentical,
+                    TSimilarScratch& scratch, int& result) const;
+  // Find for each of count (1 to 8) searched lines, made together where
+  // the processor has the vector form of the common-subsequence bound.
+  void FindTogether(const std::string* const* queries, int count, int minLen, uint8_t percent,
+                    bool useLengthWindow, bool skipIdentical, TSimilarLanesScratch& scratch, int* results) const;
 
  private:
   struct TImpl;

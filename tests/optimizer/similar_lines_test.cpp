@@ -13,6 +13,25 @@
 
 using namespace plain_levenshtein;
 
+namespace {
+
+// The searches made eight at once, in the order given (so that lines of
+// different lengths share a batch).
+std::vector<int> Together(const TSimilarIndex& index, const std::vector<std::string>& queries, int minLen,
+                          uint8_t percent, bool window, bool skip) {
+  TSimilarLanesScratch scratch;
+  std::vector<int> results(queries.size(), -2);
+  for (size_t q0 = 0; q0 < queries.size(); q0 += 8) {
+    const std::string* batch[8];
+    const int count = static_cast<int>(std::min<size_t>(8, queries.size() - q0));
+    for (int q = 0; q < count; ++q) batch[q] = &queries[q0 + q];
+    index.FindTogether(batch, count, minLen, percent, window, skip, scratch, results.data() + q0);
+  }
+  return results;
+}
+
+}  // namespace
+
 TEST(FindSimilar, ShortLineFindsNothing) {
   TStringList list = MakeList({"123456789", "abcdefghi"});
   EXPECT_EQ(FindSimilarLine("123456789", list, 10, 50, true, false), -1);
@@ -105,11 +124,14 @@ TEST(FindSimilar, RandomListsMatchPlainSearch) {
             << " skip=" << skip;
         queries.push_back(s);
       }
-      // The batch search with threads gives the searches' results in order.
+      // The batch search with threads, and the searches made eight at once,
+      // give the searches' results in order.
       std::vector<int> batch = FindSimilarLines(queries, lines, 10, 50, true, false, 3, cutLen);
+      std::vector<int> together = Together(index, queries, 10, 50, true, false);
       ASSERT_EQ(batch.size(), queries.size());
       for (size_t q = 0; q < queries.size(); ++q) {
         ASSERT_EQ(batch[q], plain.FindSimilar(queries[q], lines, 10, 50, true, false));
+        ASSERT_EQ(together[q], batch[q]) << queries[q];
       }
     }
   }
@@ -155,12 +177,16 @@ TEST(FindSimilar, LargerListAgainstPlainSearch) {
                             : Mutate(rng, lines[rng() % lines.size()], alpha, static_cast<int>(rng() % 8)));
   }
   std::vector<int> batch = FindSimilarLines(queries, lines, 10, 50, true, false, 2);
+  std::vector<int> together = Together(index, queries, 10, 50, true, false);
+  std::vector<int> togetherSkipping = Together(index, queries, 10, 70, false, true);
   for (size_t q = 0; q < queries.size(); ++q) {
     const int expected = plain.FindSimilar(queries[q], lines, 10, 50, true, false);
     ASSERT_EQ(index.Find(queries[q], 10, 50, true, false, scratch), expected) << queries[q];
     ASSERT_EQ(batch[q], expected);
-    ASSERT_EQ(index.Find(queries[q], 10, 70, false, true, scratch),
-              plain.FindSimilar(queries[q], lines, 10, 70, false, true));
+    ASSERT_EQ(together[q], expected);
+    const int skipping = plain.FindSimilar(queries[q], lines, 10, 70, false, true);
+    ASSERT_EQ(index.Find(queries[q], 10, 70, false, true, scratch), skipping);
+    ASSERT_EQ(togetherSkipping[q], skipping);
   }
 }
 
