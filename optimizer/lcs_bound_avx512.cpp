@@ -182,8 +182,10 @@ __attribute__((target(KV_AVX512_TARGET), always_inline)) inline __m512i ZerosUnd
 
 // LcsBelowWords for eight patterns against one text, one pattern per
 // 64-bit lane: the text's byte is the same for every lane, so each step
-// loads the lanes' masks of its code as one register. The rules for
-// settling a lane early are those of the other forms.
+// loads the lanes' masks of its code as one register. Every 16 columns a
+// lane whose bound L(i0, j) + (n - j) is below its need settles as below;
+// the others are told at the end (a lane that reaches its need early rarely
+// lets the whole text go unread, so it is not checked for on the way).
 template <int kWords>
 __attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowLanes512(const TLaneTables& tables, std::string_view text,
                                                                     const long long* need, uint32_t active) {
