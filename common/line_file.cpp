@@ -1,6 +1,7 @@
 #include "common/line_file.h"
 #include "common/utf16.h"
 
+#include "common/parallel_for.h"
 #include "common/platform.h"
 #include "common/stringlist.h"
 #include "common/classic_string.h"
@@ -34,6 +35,10 @@ std::vector<std::string> LineFileLines(std::string_view bytes) {
 }
 
 std::vector<std::string> ReadLineFile(const std::string& path) { return LineFileLines(ReadWholeFile(path)); }
+
+void LoadLineFileViews(TLineFileView* const* views, const std::string* const* paths, size_t count) {
+  ParallelForEach(count, 0, [&](size_t k) { views[k]->Load(*paths[k]); });
+}
 
 void TLineFileView::Load(const std::string& path) {
   lines_.clear();

@@ -50,6 +50,10 @@ class TLineFileView {
   std::vector<std::string_view> lines_;
 };
 
+// Loads views[k] from paths[k] for k below count, the files side by side;
+// of files that cannot be read, the first in that order raises its error.
+void LoadLineFileViews(TLineFileView* const* views, const std::string* const* paths, size_t count);
+
 // Writes the lines as a line file: 8-bit text, every line followed by CR LF,
 // no mark, through a temporary file put over the target (WriteWholeFile,
 // with its errors).

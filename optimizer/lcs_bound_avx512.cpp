@@ -196,8 +196,6 @@ __attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowLanes512(const TLaneT
   const __m512i needV = _mm512_loadu_si512(need);
   const __m512i one = _mm512_set1_epi64(1);
   const __m512i zero = _mm512_setzero_si512();
-  __m512i whole[kWords];
-  FirstBits<kWords>(m, whole);
   __m512i v[kWords];
   for (int w = 0; w < kWords; ++w) v[w] = _mm512_set1_epi64(-1);
   __mmask8 settled = static_cast<__mmask8>(~active), below = 0;
@@ -231,6 +229,8 @@ __attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowLanes512(const TLaneT
     settled = static_cast<__mmask8>(settled | out);
     if (settled == 0xFF) break;
   }
+  __m512i whole[kWords];
+  FirstBits<kWords>(m, whole);
   below = static_cast<__mmask8>(below | _mm512_mask_cmplt_epi64_mask(static_cast<__mmask8>(~settled),
                                                                      ZerosUnder<kWords>(v, whole), needV));
   return below & active;

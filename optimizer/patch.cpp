@@ -11,11 +11,11 @@
 #include "common/key_map.h"
 #include "common/line_file.h"
 #include "common/lineindex.h"
-#include "common/parallel_for.h"
 #include "common/platform.h"
 #include "optimizer/similar_lines.h"
 #include "optimizer/linefile.h"
 #include "optimizer/mode_runs.h"
+#include "optimizer/repeat_split.h"
 
 namespace {
 
@@ -139,11 +139,11 @@ int RunPatchLinesAsRead(const TParam& p, bool modeCp, bool modeDouble) {
   TLineFileView newLines, en, ru;
   TLineFileView* const views[] = {&newLines, &en, &ru};
   const std::string* const paths[] = {&p.FileMain, &p.FileEN, &p.FileRU};
-  ParallelForEach(modeCp ? 3 : 2, 0, [&](size_t k) { views[k]->Load(*paths[k]); });
+  LoadLineFileViews(views, paths, modeCp ? 3 : 2);
   const TPatchSplit split = SplitNewLines(newLines.Lines(), en.Lines(), ru.Lines(), modeCp, modeDouble);
   ForceFileDir(p.FileRec);
   if (!split.patch.empty()) SaveLineFile(p.FileRec, split.patch);
-  if (!split.doubles.empty()) SaveLineFile(ChangeFileExt(p.FileRec, "_double.txt"), split.doubles);
+  if (!split.doubles.empty()) SaveLineFile(DoubleFileName(p.FileRec), split.doubles);
   return EndRun(kExitDone);
 }
 
@@ -459,7 +459,7 @@ int RunPatch(const TParam& p) {
 
   ForceFileDir(p.FileRec);
   if (!patch.Empty()) patch.SaveToFile(p.FileRec);
-  if (modeDouble && !doubles.Empty()) doubles.SaveToFile(ChangeFileExt(p.FileRec, "_double.txt"));
+  if (modeDouble && !doubles.Empty()) doubles.SaveToFile(DoubleFileName(p.FileRec));
   if (p.AddOldEnRu) {
     if (!records.En.Empty()) SaveList(records.En, p.FileOldEN);
     if (!records.Ru.Empty()) SaveList(records.Ru, p.FileOldRU);

@@ -109,6 +109,12 @@ struct TSimilarIndex::TImpl {
              TSimilarScratch& scratch, TSearch& st) const;
   // The lines of every length the search may still take.
   void Scan(TSearch& st) const;
+  // The lengths [from, to] of groups_ that the search may still take.
+  void LengthsLeft(const TSearch& st, long long& from, long long& to) const {
+    const long long maxLen = static_cast<long long>(lengthStart_.size()) - 2;
+    from = std::max({st.minEff, st.lo, st.len - st.k});
+    to = std::min({maxLen, st.hi, st.len + st.k});
+  }
   // Scan for up to eight searches at once, their lines up to cut_ long.
   void ScanLanes(TSearch* st, int count, TLaneTables& tables) const;
 
@@ -325,11 +331,12 @@ void TSimilarIndex::TImpl::ScanLanes(TSearch* st, int count, TLaneTables& tables
   // The lengths any search may take, visited from the middle one outward so
   // that the limits tighten early; each search takes only the lengths within
   // its own window and limit at the time.
-  const long long maxLen = static_cast<long long>(lengthStart_.size()) - 2;
   long long from = LLONG_MAX, to = LLONG_MIN;
   for (int l = 0; l < count; ++l) {
-    from = std::min(from, std::max({st[l].minEff, st[l].lo, st[l].len - st[l].k}));
-    to = std::max(to, std::min({maxLen, st[l].hi, st[l].len + st[l].k}));
+    long long laneFrom = 0, laneTo = 0;
+    LengthsLeft(st[l], laneFrom, laneTo);
+    from = std::min(from, laneFrom);
+    to = std::max(to, laneTo);
   }
   const long long middle = st[count / 2].len;
   long long need[8] = {};
@@ -381,10 +388,8 @@ bool TSimilarIndex::TImpl::FindIfNarrow(const std::string& s, int minLen, uint8_
     return true;
   }
   if (LaneFormTakes(st)) {
-    // The lines of the lengths the search may still take.
-    const long long maxLen = static_cast<long long>(lengthStart_.size()) - 2;
-    const long long from = std::max({st.minEff, st.lo, st.len - st.k});
-    const long long to = std::min({maxLen, st.hi, st.len + st.k});
+    long long from = 0, to = 0;
+    LengthsLeft(st, from, to);
     if (from <= to && lengthStart_[to + 1] - lengthStart_[from] > kNarrowLines) return false;
   }
   Scan(st);

@@ -19,7 +19,7 @@ void LoadSourceEnRu(const TParam& p, TStringList& source, TStringList& en, TStri
 TEnRuViewsRun::TEnRuViewsRun(const TParam& p) : p_(p), log_(p) {
   TLineFileView* const views[] = {&source, &en, &ru};
   const std::string* const paths[] = {&p.FileMain, &p.FileEN, &p.FileRU};
-  ParallelForEach(3, 0, [&](size_t k) { views[k]->Load(*paths[k]); });
+  LoadLineFileViews(views, paths, 3);
 }
 
 int TEnRuViewsRun::Finish() {
