@@ -180,41 +180,51 @@ __attribute__((target(KV_AVX512_TARGET), always_inline)) inline __m512i ZerosUnd
   return acc;
 }
 
-// LcsBelowWords for eight patterns against one text, one pattern per
-// 64-bit lane: the text's byte is the same for every lane, so each step
-// loads the lanes' masks of its code as one register. Every 16 columns a
-// lane whose bound L(i0, j) + (n - j) is below its need settles as below;
+// LcsBelowWords for eight patterns against kTexts texts of one length, one
+// pattern per 64-bit lane: a text's byte is the same for every lane, so each
+// step loads the lanes' masks of its code as one register. Every 16 columns
+// a lane whose bound L(i0, j) + (n - j) is below its need settles as below;
 // the others are told at the end (a lane that reaches its need early rarely
 // lets the whole text go unread, so it is not checked for on the way).
-template <int kWords>
-__attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowLanes512(const TLaneTables& tables, std::string_view text,
-                                                                    const long long* need, uint32_t active) {
-  const int n = static_cast<int>(text.size());
-  const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
+// active[x] becomes the lanes below for texts[x].
+template <int kWords, int kTexts>
+__attribute__((target(KV_AVX512_TARGET))) void LcsBelowLanes512(const TLaneTables& tables, const std::string_view* texts,
+                                                                const long long* const* need, uint32_t* active) {
+  const int n = static_cast<int>(texts[0].size());
+  const unsigned char* t[kTexts];
+  __m512i needV[kTexts];
+  __m512i v[kTexts][kWords];
+  __mmask8 settled[kTexts], below[kTexts];
+  for (int x = 0; x < kTexts; ++x) {
+    t[x] = reinterpret_cast<const unsigned char*>(texts[x].data());
+    needV[x] = _mm512_loadu_si512(need[x]);
+    for (int w = 0; w < kWords; ++w) v[x][w] = _mm512_set1_epi64(-1);
+    settled[x] = static_cast<__mmask8>(~active[x]);
+    below[x] = 0;
+  }
   const __m512i* byCode = reinterpret_cast<const __m512i*>(tables.byCode);
   const __m512i m = _mm512_loadu_si512(tables.length);
-  const __m512i needV = _mm512_loadu_si512(need);
   const __m512i one = _mm512_set1_epi64(1);
   const __m512i zero = _mm512_setzero_si512();
-  __m512i v[kWords];
-  for (int w = 0; w < kWords; ++w) v[w] = _mm512_set1_epi64(-1);
-  __mmask8 settled = static_cast<__mmask8>(~active), below = 0;
   for (int j0 = 0; j0 < n; j0 += 16) {
     const int done = std::min(n, j0 + 16);
     for (int j = j0; j < done; ++j) {
-      const __m512i* pm = byCode + static_cast<size_t>(tables.codeOf[t[j]]) * kWords;
-      __mmask8 carry = 0;
-      for (int w = 0; w < kWords; ++w) {
-        const __m512i pmw = _mm512_load_si512(pm + w);
-        const __m512i vw = v[w];
-        const __m512i sum = _mm512_add_epi64(vw, _mm512_and_si512(vw, pmw));
-        if (w + 1 < kWords) {
-          const __mmask8 c1 = _mm512_cmplt_epu64_mask(sum, vw);
-          const __m512i sum2 = _mm512_mask_add_epi64(sum, carry, sum, one);
-          carry = static_cast<__mmask8>(c1 | _mm512_mask_cmpeq_epi64_mask(carry, sum2, zero));
-          v[w] = _mm512_or_si512(sum2, _mm512_andnot_si512(pmw, vw));
-        } else {
-          v[w] = _mm512_or_si512(_mm512_mask_add_epi64(sum, carry, sum, one), _mm512_andnot_si512(pmw, vw));
+      // The texts' steps are independent, so they overlap in the processor.
+      for (int x = 0; x < kTexts; ++x) {
+        const __m512i* pm = byCode + static_cast<size_t>(tables.codeOf[t[x][j]]) * kWords;
+        __mmask8 carry = 0;
+        for (int w = 0; w < kWords; ++w) {
+          const __m512i pmw = _mm512_load_si512(pm + w);
+          const __m512i vw = v[x][w];
+          const __m512i sum = _mm512_add_epi64(vw, _mm512_and_si512(vw, pmw));
+          if (w + 1 < kWords) {
+            const __mmask8 c1 = _mm512_cmplt_epu64_mask(sum, vw);
+            const __m512i sum2 = _mm512_mask_add_epi64(sum, carry, sum, one);
+            carry = static_cast<__mmask8>(c1 | _mm512_mask_cmpeq_epi64_mask(carry, sum2, zero));
+            v[x][w] = _mm512_or_si512(sum2, _mm512_andnot_si512(pmw, vw));
+          } else {
+            v[x][w] = _mm512_or_si512(_mm512_mask_add_epi64(sum, carry, sum, one), _mm512_andnot_si512(pmw, vw));
+          }
         }
       }
     }
@@ -222,18 +232,24 @@ __attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowLanes512(const TLaneT
     const __m512i i0 = _mm512_add_epi64(m, _mm512_set1_epi64(done - n));
     __m512i first[kWords];
     FirstBits<kWords>(i0, first);
-    const __m512i bound = _mm512_add_epi64(ZerosUnder<kWords>(v, first), _mm512_set1_epi64(n - done));
-    const __mmask8 open = static_cast<__mmask8>(~settled & _mm512_cmpgt_epi64_mask(i0, zero));
-    const __mmask8 out = _mm512_mask_cmplt_epi64_mask(open, bound, needV);
-    below = static_cast<__mmask8>(below | out);
-    settled = static_cast<__mmask8>(settled | out);
-    if (settled == 0xFF) break;
+    bool all = true;
+    for (int x = 0; x < kTexts; ++x) {
+      const __m512i bound = _mm512_add_epi64(ZerosUnder<kWords>(v[x], first), _mm512_set1_epi64(n - done));
+      const __mmask8 open = static_cast<__mmask8>(~settled[x] & _mm512_cmpgt_epi64_mask(i0, zero));
+      const __mmask8 out = _mm512_mask_cmplt_epi64_mask(open, bound, needV[x]);
+      below[x] = static_cast<__mmask8>(below[x] | out);
+      settled[x] = static_cast<__mmask8>(settled[x] | out);
+      all = all && settled[x] == 0xFF;
+    }
+    if (all) break;
   }
   __m512i whole[kWords];
   FirstBits<kWords>(m, whole);
-  below = static_cast<__mmask8>(below | _mm512_mask_cmplt_epi64_mask(static_cast<__mmask8>(~settled),
-                                                                     ZerosUnder<kWords>(v, whole), needV));
-  return below & active;
+  for (int x = 0; x < kTexts; ++x) {
+    below[x] = static_cast<__mmask8>(below[x] | _mm512_mask_cmplt_epi64_mask(static_cast<__mmask8>(~settled[x]),
+                                                                           ZerosUnder<kWords>(v[x], whole), needV[x]));
+    active[x] &= below[x];
+  }
 }
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
@@ -345,14 +361,35 @@ void BuildLaneTables(const std::string_view* patterns, int count, TLaneTables& t
 
 uint32_t LcsBelowLanes(const TLaneTables& tables, std::string_view text, const long long* need, uint32_t active) {
 #if defined(KV_VECTOR_BATCH)
+  const long long* needs[1] = {need};
   switch (tables.words) {
-    case 1: return LcsBelowLanes512<1>(tables, text, need, active);
-    case 2: return LcsBelowLanes512<2>(tables, text, need, active);
-    case 3: return LcsBelowLanes512<3>(tables, text, need, active);
-    default: return LcsBelowLanes512<4>(tables, text, need, active);
+    case 1: LcsBelowLanes512<1, 1>(tables, &text, needs, &active); break;
+    case 2: LcsBelowLanes512<2, 1>(tables, &text, needs, &active); break;
+    case 3: LcsBelowLanes512<3, 1>(tables, &text, needs, &active); break;
+    default: LcsBelowLanes512<4, 1>(tables, &text, needs, &active); break;
   }
+  return active;
 #else
   (void)tables; (void)text; (void)need; (void)active;
   return 0;
+#endif
+}
+
+void LcsBelowLanesOfTexts(const TLaneTables& tables, const std::string_view* texts, int count,
+                          const long long* const* need, uint32_t* active) {
+#if defined(KV_VECTOR_BATCH)
+  if (count != kLaneTexts) {
+    for (int x = 0; x < count; ++x) active[x] = LcsBelowLanes(tables, texts[x], need[x], active[x]);
+    return;
+  }
+  switch (tables.words) {
+    case 1: LcsBelowLanes512<1, kLaneTexts>(tables, texts, need, active); break;
+    case 2: LcsBelowLanes512<2, kLaneTexts>(tables, texts, need, active); break;
+    case 3: LcsBelowLanes512<3, kLaneTexts>(tables, texts, need, active); break;
+    default: LcsBelowLanes512<4, kLaneTexts>(tables, texts, need, active); break;
+  }
+#else
+  (void)tables; (void)texts; (void)need;
+  for (int x = 0; x < count; ++x) active[x] = 0;
 #endif
 }

@@ -46,3 +46,10 @@ void BuildLaneTables(const std::string_view* patterns, int count, TLaneTables& t
 // pattern and text is shorter than need[l]. Call only where
 // VectorBatchAvailable().
 uint32_t LcsBelowLanes(const TLaneTables& tables, std::string_view text, const long long* need, uint32_t active);
+// The same for count (1 to kLaneTexts) texts of one length: active[x]
+// becomes the lanes below for texts[x] and need[x]. The steps of the texts
+// are independent, so the processor runs them side by side; a full set of
+// texts takes little longer than one.
+constexpr int kLaneTexts = 4;
+void LcsBelowLanesOfTexts(const TLaneTables& tables, const std::string_view* texts, int count,
+                          const long long* const* need, uint32_t* active);

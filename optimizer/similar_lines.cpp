@@ -339,8 +339,35 @@ void TSimilarIndex::TImpl::ScanLanes(TSearch* st, int count, TLaneTables& tables
     to = std::max(to, laneTo);
   }
   const long long middle = st[count / 2].len;
-  long long need[8] = {};
-  int limit[8] = {};
+  // Lines of one length whose bounds are pending, kLaneTexts at a time. The
+  // bound of a later one was set before the earlier ones were measured,
+  // against a limit no tighter than the one it is measured under, so it
+  // rules out no line wrongly; it is filtered again before it is measured.
+  long long need[kLaneTexts][8] = {};
+  int limit[kLaneTexts][8] = {};
+  int pendingGroup[kLaneTexts];
+  uint32_t pendingActive[kLaneTexts];
+  int pending = 0;
+  auto flush = [&] {
+    std::string_view texts[kLaneTexts];
+    const long long* needs[kLaneTexts];
+    uint32_t below[kLaneTexts];
+    for (int x = 0; x < pending; ++x) {
+      texts[x] = groups_[pendingGroup[x]].text;
+      needs[x] = need[x];
+      below[x] = pendingActive[x];
+    }
+    LcsBelowLanesOfTexts(tables, texts, pending, needs, below);
+    for (int x = 0; x < pending; ++x) {
+      const TGroup& g = groups_[pendingGroup[x]];
+      const uint32_t measure = pendingActive[x] & ~below[x];
+      for (int l = 0; l < count; ++l) {
+        if (!(measure & (uint32_t{1} << l))) continue;
+        if (x == 0 || Prefilter(g, st[l], limit[x][l])) Measure(g, st[l], limit[x][l]);
+      }
+    }
+    pending = 0;
+  };
   for (long long dl = 0; middle - dl >= from || middle + dl <= to; ++dl) {
     for (const long long n : {middle + dl, middle - dl}) {
       if ((dl == 0 && n != middle) || n < from || n > to) continue;
@@ -353,16 +380,16 @@ void TSimilarIndex::TImpl::ScanLanes(TSearch* st, int count, TLaneTables& tables
         const TGroup& g = groups_[gi];
         uint32_t active = 0;
         for (int l = 0; l < count; ++l) {
-          if (!(takes & (uint32_t{1} << l)) || !Prefilter(g, st[l], limit[l])) continue;
+          if (!(takes & (uint32_t{1} << l)) || !Prefilter(g, st[l], limit[pending][l])) continue;
           active |= uint32_t{1} << l;
-          need[l] = std::max<long long>(g.length, static_cast<long long>(st[l].cs.size())) - limit[l];
+          need[pending][l] = std::max<long long>(g.length, static_cast<long long>(st[l].cs.size())) - limit[pending][l];
         }
         if (active == 0) continue;
-        const uint32_t measure = active & ~LcsBelowLanes(tables, g.text, need, active);
-        for (int l = 0; l < count; ++l) {
-          if (measure & (uint32_t{1} << l)) Measure(g, st[l], limit[l]);
-        }
+        pendingGroup[pending] = gi;
+        pendingActive[pending] = active;
+        if (++pending == kLaneTexts) flush();
       }
+      flush();  // the next length has texts of another length
     }
   }
   for (int l = 0; l < count; ++l) {

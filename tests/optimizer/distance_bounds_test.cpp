@@ -146,18 +146,31 @@ TEST(LcsBound, LanesOfEightPatternsAgainstPlainTable) {
     for (int l = 0; l < count; ++l) views[l] = patterns[l];
     TLaneTables tables;
     BuildLaneTables(views, count, tables);
-    const std::string& near = patterns[rng() % count];
-    std::string text = rng() % 2 ? Mutate(rng, near, alpha.empty() ? "xyz" : alpha, static_cast<int>(rng() % 20))
-                                 : RandomString(rng, alpha.empty() ? "abcxyz" : alpha, 0, most + 30);
-    long long need[8] = {};
-    uint32_t active = 0, expected = 0;
-    for (int l = 0; l < count; ++l) {
-      if (rng() % 5 == 0) continue;  // a lane left out
-      active |= uint32_t{1} << l;
-      const int lcs = PlainLcs(patterns[l], text);
-      need[l] = lcs + static_cast<int>(rng() % 2);  // at the edge: one off changes the answer
-      if (lcs < need[l]) expected |= uint32_t{1} << l;
+    // Texts of one length, each alone and all at once (a lone text when
+    // fewer than the full set are given).
+    std::string texts[kLaneTexts];
+    std::string_view textViews[kLaneTexts];
+    long long need[kLaneTexts][8] = {};
+    const long long* needs[kLaneTexts];
+    uint32_t active[kLaneTexts] = {}, expected[kLaneTexts] = {};
+    for (int x = 0; x < kLaneTexts; ++x) {
+      const std::string& near = patterns[rng() % count];
+      texts[x] = rng() % 2 ? Mutate(rng, near, alpha.empty() ? "xyz" : alpha, static_cast<int>(rng() % 20))
+                           : RandomString(rng, alpha.empty() ? "abcxyz" : alpha, 0, most + 30);
+      if (x > 0) texts[x].resize(texts[0].size(), 'b');
+      textViews[x] = texts[x];
+      needs[x] = need[x];
+      for (int l = 0; l < count; ++l) {
+        if (rng() % 5 == 0) continue;  // a lane left out
+        active[x] |= uint32_t{1} << l;
+        const int lcs = PlainLcs(patterns[l], texts[x]);
+        need[x][l] = lcs + static_cast<int>(rng() % 2);  // at the edge: one off changes the answer
+        if (lcs < need[x][l]) expected[x] |= uint32_t{1} << l;
+      }
+      ASSERT_EQ(LcsBelowLanes(tables, texts[x], need[x], active[x]), expected[x]) << "iter " << iter;
     }
-    ASSERT_EQ(LcsBelowLanes(tables, text, need, active), expected) << "iter " << iter;
+    const int given = iter % 4 == 0 ? 1 + static_cast<int>(rng() % kLaneTexts) : kLaneTexts;
+    LcsBelowLanesOfTexts(tables, textViews, given, needs, active);
+    for (int x = 0; x < given; ++x) ASSERT_EQ(active[x], expected[x]) << "iter " << iter << " text " << x;
   }
 }
