@@ -251,6 +251,33 @@ __attribute__((target(KV_AVX512_TARGET))) void LcsBelowLanes512(const TLaneTable
     active[x] &= below[x];
   }
 }
+__attribute__((target(KV_AVX512_TARGET))) uint32_t LaneFilter512(const TLaneFilter& f, const THistogram32& hist,
+                                                                long long len, long long maxIndex, uint32_t takes,
+                                                                long long* limit, long long* need) {
+  const __m512i zero = _mm512_setzero_si512();
+  uint64_t classes[4];
+  std::memcpy(classes, hist.data(), sizeof(classes));
+  __m512i pos = zero, neg = zero;
+  for (int w = 0; w < 4; ++w) {
+    const __m512i q = _mm512_load_si512(f.hist[w]);
+    const __m512i h = _mm512_set1_epi64(static_cast<long long>(classes[w]));
+    pos = _mm512_add_epi64(pos, _mm512_sad_epu8(_mm512_subs_epu8(q, h), zero));
+    neg = _mm512_add_epi64(neg, _mm512_sad_epu8(_mm512_subs_epu8(h, q), zero));
+  }
+  const __m512i k = _mm512_load_si512(f.limit);
+  const __mmask8 above = _mm512_cmpgt_epi64_mask(_mm512_set1_epi64(maxIndex), _mm512_load_si512(f.best));
+  const __m512i t = _mm512_mask_sub_epi64(k, static_cast<__mmask8>(~above), k, _mm512_set1_epi64(1));
+  const __m512i lenV = _mm512_set1_epi64(len);
+  const __m512i searched = _mm512_load_si512(f.length);
+  const __m512i diff = _mm512_abs_epi64(_mm512_sub_epi64(lenV, searched));
+  __mmask8 ok = static_cast<__mmask8>(takes);
+  ok = _mm512_mask_cmpge_epi64_mask(ok, t, zero);
+  ok = _mm512_mask_cmple_epi64_mask(ok, diff, t);
+  ok = _mm512_mask_cmple_epi64_mask(ok, _mm512_max_epi64(pos, neg), t);
+  _mm512_storeu_si512(limit, t);
+  _mm512_storeu_si512(need, _mm512_sub_epi64(_mm512_max_epi64(lenV, searched), t));
+  return ok;
+}
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
@@ -391,5 +418,22 @@ void LcsBelowLanesOfTexts(const TLaneTables& tables, const std::string_view* tex
 #else
   (void)tables; (void)texts; (void)need;
   for (int x = 0; x < count; ++x) active[x] = 0;
+#endif
+}
+
+void TLaneFilter::SetLane(int l, const THistogram32& h, long long len, long long k, long long b) {
+  for (int w = 0; w < 4; ++w) std::memcpy(&hist[w][l], h.data() + 8 * w, 8);
+  length[l] = len;
+  limit[l] = k;
+  best[l] = b;
+}
+
+uint32_t LaneFilter(const TLaneFilter& filter, const THistogram32& hist, long long len, long long maxIndex,
+                    uint32_t takes, long long* limit, long long* need) {
+#if defined(KV_VECTOR_BATCH)
+  return LaneFilter512(filter, hist, len, maxIndex, takes, limit, need);
+#else
+  (void)filter; (void)hist; (void)len; (void)maxIndex; (void)takes; (void)limit; (void)need;
+  return 0;
 #endif
 }

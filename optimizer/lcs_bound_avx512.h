@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "optimizer/distance_bounds.h"
 #include "optimizer/edit_distance.h"
 
 // Longest pattern, in words, of the vector form.
@@ -53,3 +54,23 @@ uint32_t LcsBelowLanes(const TLaneTables& tables, std::string_view text, const l
 constexpr int kLaneTexts = 4;
 void LcsBelowLanesOfTexts(const TLaneTables& tables, const std::string_view* texts, int count,
                           const long long* const* need, uint32_t* active);
+
+// The cheap tests of up to eight searches against one line, one search per
+// 64-bit lane, for the lane form's scan.
+struct TLaneFilter {
+  alignas(64) uint64_t hist[4][8] = {};  // per 8 histogram classes, per lane: the searched line's counts
+  alignas(64) long long length[8] = {};  // of each lane's searched line
+  alignas(64) long long limit[8] = {};  // the distance a line must not exceed
+  alignas(64) long long best[8] = {};  // index of the best line so far, -1 for none
+  void SetLane(int l, const THistogram32& h, long long len, long long k, long long b);
+};
+// The lanes of takes whose search may still take a line of length len (no
+// longer than the cut), histogram hist and highest index maxIndex: a line
+// whose index is not above the best one must be strictly closer, so
+// limit[l] becomes the lane's limit, or one less; the lane stays when that
+// is not negative and neither the length difference nor the histogram bound
+// exceeds it. need[l] becomes max(len, length of the searched line) -
+// limit[l], what the common subsequence must reach. Call only where
+// VectorBatchAvailable().
+uint32_t LaneFilter(const TLaneFilter& filter, const THistogram32& hist, long long len, long long maxIndex,
+                    uint32_t takes, long long* limit, long long* need);

@@ -5,6 +5,7 @@
 #include "optimizer/similar_lines.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -344,10 +345,18 @@ void TSimilarIndex::TImpl::ScanLanes(TSearch* st, int count, TLaneTables& tables
   // against a limit no tighter than the one it is measured under, so it
   // rules out no line wrongly; it is filtered again before it is measured.
   long long need[kLaneTexts][8] = {};
-  int limit[kLaneTexts][8] = {};
+  long long limit[kLaneTexts][8] = {};
   int pendingGroup[kLaneTexts];
   uint32_t pendingActive[kLaneTexts];
   int pending = 0;
+  // The lanes' cheap tests run on a copy of their searches' state, brought
+  // up to date whenever a measure changes it.
+  TLaneFilter filter;
+  uint32_t skipping = 0;  // lanes that skip identical lines
+  for (int l = 0; l < count; ++l) {
+    filter.SetLane(l, st[l].qh, static_cast<long long>(st[l].cs.size()), st[l].k, st[l].best);
+    if (st[l].skipIdentical) skipping |= uint32_t{1} << l;
+  }
   auto flush = [&] {
     std::string_view texts[kLaneTexts];
     const long long* needs[kLaneTexts];
@@ -363,7 +372,11 @@ void TSimilarIndex::TImpl::ScanLanes(TSearch* st, int count, TLaneTables& tables
       const uint32_t measure = pendingActive[x] & ~below[x];
       for (int l = 0; l < count; ++l) {
         if (!(measure & (uint32_t{1} << l))) continue;
-        if (x == 0 || Prefilter(g, st[l], limit[x][l])) Measure(g, st[l], limit[x][l]);
+        int t = static_cast<int>(limit[x][l]);
+        if (x > 0 && !Prefilter(g, st[l], t)) continue;
+        Measure(g, st[l], t);
+        filter.limit[l] = st[l].k;
+        filter.best[l] = st[l].best;
       }
     }
     pending = 0;
@@ -378,11 +391,10 @@ void TSimilarIndex::TImpl::ScanLanes(TSearch* st, int count, TLaneTables& tables
       if (takes == 0) continue;
       for (int gi = lengthStart_[n]; gi < lengthStart_[n + 1]; ++gi) {
         const TGroup& g = groups_[gi];
-        uint32_t active = 0;
-        for (int l = 0; l < count; ++l) {
-          if (!(takes & (uint32_t{1} << l)) || !Prefilter(g, st[l], limit[pending][l])) continue;
-          active |= uint32_t{1} << l;
-          need[pending][l] = std::max<long long>(g.length, static_cast<long long>(st[l].cs.size())) - limit[pending][l];
+        uint32_t active = LaneFilter(filter, g.hist, g.length, g.maxIndex, takes, limit[pending], need[pending]);
+        for (uint32_t same = active & skipping; same != 0; same &= same - 1) {
+          const int l = std::countr_zero(same);
+          if (g.text == *st[l].s) active &= ~(uint32_t{1} << l);
         }
         if (active == 0) continue;
         pendingGroup[pending] = gi;

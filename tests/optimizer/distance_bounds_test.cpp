@@ -174,3 +174,37 @@ TEST(LcsBound, LanesOfEightPatternsAgainstPlainTable) {
     for (int x = 0; x < given; ++x) ASSERT_EQ(active[x], expected[x]) << "iter " << iter << " text " << x;
   }
 }
+
+TEST(LcsBound, LaneFilterAgainstScalarTests) {
+  if (!VectorBatchAvailable()) GTEST_SKIP() << "this processor has no AVX-512 form of the bound";
+  // Each lane against the scalar rules: a line not above the best index must
+  // be strictly closer; the length difference and the histogram bound must
+  // stay within the limit; the need is max(len) - limit.
+  std::mt19937 rng(4242);
+  for (int iter = 0; iter < 2000; ++iter) {
+    TLaneFilter filter;
+    THistogram32 qh[8];
+    uint32_t takes = 0;
+    for (int l = 0; l < 8; ++l) {
+      qh[l] = MakeHistogram(RandomString(rng, "abcdefghij \x9f\xe0", 0, 300));
+      filter.SetLane(l, qh[l], rng() % 120, rng() % 40, static_cast<long long>(rng() % 10) - 1);
+      if (rng() % 4 != 0) takes |= 1u << l;
+    }
+    const std::string line = RandomString(rng, "abcdefgh xyz", 0, 300);
+    const THistogram32 gh = MakeHistogram(line);
+    const long long len = rng() % 120;
+    const long long maxIndex = rng() % 10;
+    long long limit[8], need[8];
+    const uint32_t got = LaneFilter(filter, gh, len, maxIndex, takes, limit, need);
+    for (int l = 0; l < 8; ++l) {
+      const long long t = maxIndex > filter.best[l] ? filter.limit[l] : filter.limit[l] - 1;
+      const bool stays = (takes >> l & 1) && t >= 0 && std::llabs(len - filter.length[l]) <= t &&
+                         HistogramBound(qh[l], gh) <= t;
+      ASSERT_EQ((got >> l & 1) != 0, stays) << "iter " << iter << " lane " << l;
+      if (stays) {
+        ASSERT_EQ(limit[l], t);
+        ASSERT_EQ(need[l], std::max(len, filter.length[l]) - t);
+      }
+    }
+  }
+}
