@@ -61,6 +61,7 @@ int TLevenshteinKernel::Within(std::string_view text, int limit) {
   if (m == 0) return static_cast<int>(n);
   if (n == 0) return static_cast<int>(m);
   if (masks_.words == 1) return WithinSingle(text, limit);
+  if (masks_.words == 2) return WithinDouble(text, limit);
   return WithinBlocks(text, limit);
 }
 
@@ -82,6 +83,35 @@ int TLevenshteinKernel::WithinSingle(std::string_view text, int limit) const {
     hp = (hp << 1) | 1;  // the top row grows by one per column
     hn <<= 1;
     vp = hn | ~(d0 | hp);
+    vn = hp & d0;
+    // The last row can fall by at most one per remaining column.
+    if (score - (n - 1 - j) > limit) return limit + 1;
+  }
+  return score <= limit ? score : limit + 1;
+}
+
+int TLevenshteinKernel::WithinDouble(std::string_view text, int limit) const {
+  // The one-word steps on a 128-bit word. Lines that reach this far are
+  // mostly as far apart as the limit allows, so the band and its bound
+  // seldom end a distance early and cost more than they save.
+  __extension__ typedef unsigned __int128 TWord;
+  const int m = static_cast<int>(masks_.pattern.size());
+  const int n = static_cast<int>(text.size());
+  const TWord mask = TWord{1} << (m - 1);
+  TWord vp = ~TWord{0};
+  TWord vn = 0;
+  int score = m;  // D[m][j]
+  const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
+  for (int j = 0; j < n; ++j) {
+    const uint64_t* row = &masks_.peq[static_cast<size_t>(t[j]) * 2];
+    const TWord x = (TWord{row[1]} << 64) | row[0];
+    const TWord d0 = (((x & vp) + vp) ^ vp) | x | vn;
+    TWord hp = vn | ~(d0 | vp);
+    const TWord hn = d0 & vp;
+    score += (hp & mask) != 0;
+    score -= (hn & mask) != 0;
+    hp = (hp << 1) | 1;  // the top row grows by one per column
+    vp = (hn << 1) | ~(d0 | hp);
     vn = hp & d0;
     // The last row can fall by at most one per remaining column.
     if (score - (n - 1 - j) > limit) return limit + 1;

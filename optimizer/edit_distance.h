@@ -51,6 +51,7 @@ class TLevenshteinKernel {
 
  private:
   int WithinSingle(std::string_view text, int limit) const;
+  int WithinDouble(std::string_view text, int limit) const;
   int WithinBlocks(std::string_view text, int limit);
 
   TPatternMasks masks_;
