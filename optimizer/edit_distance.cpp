@@ -53,31 +53,34 @@ int TLevenshteinKernel::Distance(std::string_view text) {
   return Within(text, limit);
 }
 
-int TLevenshteinKernel::Within(std::string_view text, int limit) {
-  if (limit < 0) return limit + 1;
-  const long long m = static_cast<long long>(masks_.pattern.size());
-  const long long n = static_cast<long long>(text.size());
-  if (std::llabs(m - n) > limit) return limit + 1;
-  if (m == 0) return static_cast<int>(n);
-  if (n == 0) return static_cast<int>(m);
-  if (masks_.words == 1) return WithinSingle(text, limit);
-  if (masks_.words == 2) return WithinDouble(text, limit);
-  return WithinBlocks(text, limit);
-}
+namespace {
 
-int TLevenshteinKernel::WithinSingle(std::string_view text, int limit) const {
-  const int m = static_cast<int>(masks_.pattern.size());
+__extension__ typedef unsigned __int128 TWord128;
+
+// The steps of Myers' algorithm for a pattern of one word: 64 bits, or 128
+// for patterns of 65 to 128 bytes. Lines that reach the search's distance
+// are mostly as far apart as the limit allows, so the block form's band and
+// its bound seldom end such a distance early and cost more than they save.
+template <class TWord>
+int WithinOneWord(const TPatternMasks& masks, std::string_view text, int limit) {
+  const int m = static_cast<int>(masks.pattern.size());
   const int n = static_cast<int>(text.size());
-  const uint64_t mask = uint64_t{1} << (m - 1);
-  uint64_t vp = ~uint64_t{0};
-  uint64_t vn = 0;
+  const TWord mask = TWord{1} << (m - 1);
+  TWord vp = ~TWord{0};
+  TWord vn = 0;
   int score = m;  // D[m][j]
   const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
   for (int j = 0; j < n; ++j) {
-    const uint64_t x = masks_.peq[t[j]];
-    const uint64_t d0 = (((x & vp) + vp) ^ vp) | x | vn;
-    uint64_t hp = vn | ~(d0 | vp);
-    uint64_t hn = d0 & vp;
+    TWord x;
+    if constexpr (sizeof(TWord) == sizeof(uint64_t)) {
+      x = masks.peq[t[j]];
+    } else {
+      const uint64_t* row = &masks.peq[static_cast<size_t>(t[j]) * 2];
+      x = (TWord{row[1]} << 64) | row[0];
+    }
+    const TWord d0 = (((x & vp) + vp) ^ vp) | x | vn;
+    TWord hp = vn | ~(d0 | vp);
+    TWord hn = d0 & vp;
     score += (hp & mask) != 0;
     score -= (hn & mask) != 0;
     hp = (hp << 1) | 1;  // the top row grows by one per column
@@ -90,33 +93,18 @@ int TLevenshteinKernel::WithinSingle(std::string_view text, int limit) const {
   return score <= limit ? score : limit + 1;
 }
 
-int TLevenshteinKernel::WithinDouble(std::string_view text, int limit) const {
-  // The one-word steps on a 128-bit word. Lines that reach this far are
-  // mostly as far apart as the limit allows, so the band and its bound
-  // seldom end a distance early and cost more than they save.
-  __extension__ typedef unsigned __int128 TWord;
-  const int m = static_cast<int>(masks_.pattern.size());
-  const int n = static_cast<int>(text.size());
-  const TWord mask = TWord{1} << (m - 1);
-  TWord vp = ~TWord{0};
-  TWord vn = 0;
-  int score = m;  // D[m][j]
-  const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
-  for (int j = 0; j < n; ++j) {
-    const uint64_t* row = &masks_.peq[static_cast<size_t>(t[j]) * 2];
-    const TWord x = (TWord{row[1]} << 64) | row[0];
-    const TWord d0 = (((x & vp) + vp) ^ vp) | x | vn;
-    TWord hp = vn | ~(d0 | vp);
-    const TWord hn = d0 & vp;
-    score += (hp & mask) != 0;
-    score -= (hn & mask) != 0;
-    hp = (hp << 1) | 1;  // the top row grows by one per column
-    vp = (hn << 1) | ~(d0 | hp);
-    vn = hp & d0;
-    // The last row can fall by at most one per remaining column.
-    if (score - (n - 1 - j) > limit) return limit + 1;
-  }
-  return score <= limit ? score : limit + 1;
+}  // namespace
+
+int TLevenshteinKernel::Within(std::string_view text, int limit) {
+  if (limit < 0) return limit + 1;
+  const long long m = static_cast<long long>(masks_.pattern.size());
+  const long long n = static_cast<long long>(text.size());
+  if (std::llabs(m - n) > limit) return limit + 1;
+  if (m == 0) return static_cast<int>(n);
+  if (n == 0) return static_cast<int>(m);
+  if (masks_.words == 1) return WithinOneWord<uint64_t>(masks_, text, limit);
+  if (masks_.words == 2) return WithinOneWord<TWord128>(masks_, text, limit);
+  return WithinBlocks(text, limit);
 }
 
 int TLevenshteinKernel::WithinBlocks(std::string_view text, int limit) {

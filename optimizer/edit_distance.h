@@ -31,8 +31,10 @@ struct TPatternMasks {
   std::vector<uint64_t> peq;  // 256 rows of `words` masks
 };
 
-// Bounded distance engine: the bit-parallel algorithm of Myers in the block
-// form (64 rows of the distance table per machine word), restricted to the
+// Bounded distance engine: the bit-parallel algorithm of Myers. A pattern of
+// up to 128 bytes is one word of 64 or 128 bits, abandoned when its last row
+// can no longer come down to the limit. A longer one takes the block form
+// (64 rows of the distance table per machine word), restricted to the
 // diagonal band that a distance within the limit can use, and abandoned as
 // soon as no cell of the current column can still lead to a distance within
 // the limit. A pattern is prepared once; each distance to a text then costs
@@ -50,8 +52,6 @@ class TLevenshteinKernel {
   const TPatternMasks& Masks() const { return masks_; }
 
  private:
-  int WithinSingle(std::string_view text, int limit) const;
-  int WithinDouble(std::string_view text, int limit) const;
   int WithinBlocks(std::string_view text, int limit);
 
   TPatternMasks masks_;
