@@ -16,8 +16,21 @@ namespace {
 #if defined(__x86_64__) && defined(__GNUC__)
 #define KV_VECTOR_BATCH 1
 
-// Common-subsequence lengths of the first rows pattern characters, per lane.
 #define KV_AVX512_TARGET "avx512f,avx512bw,avx512vbmi,avx512vpopcntdq"
+
+// One word of the bit-parallel step v' = (v + (v & pm) + carry) | (v & ~pm)
+// in each lane; carry comes in from the word below and goes out to the one
+// above (the last word's carry out is left unused, and so not computed).
+__attribute__((target(KV_AVX512_TARGET), always_inline)) inline __m512i LcsWordStep(__m512i vw, __m512i pm,
+                                                                                  __mmask8& carry) {
+  const __m512i sum = _mm512_add_epi64(vw, _mm512_and_si512(vw, pm));
+  const __mmask8 c1 = _mm512_cmplt_epu64_mask(sum, vw);
+  const __m512i sum2 = _mm512_mask_add_epi64(sum, carry, sum, _mm512_set1_epi64(1));
+  carry = static_cast<__mmask8>(c1 | _mm512_mask_cmpeq_epi64_mask(carry, sum2, _mm512_setzero_si512()));
+  return _mm512_or_si512(sum2, _mm512_andnot_si512(pm, vw));
+}
+
+// Common-subsequence lengths of the first rows pattern characters, per lane.
 __attribute__((target(KV_AVX512_TARGET), always_inline)) inline __m512i LaneZeros(const __m512i* v, int rows) {
   __m512i acc = _mm512_setzero_si512();
   const __m512i ones = _mm512_set1_epi64(-1);
@@ -60,8 +73,6 @@ __attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowBatch512(const TBatch
   const __m512i offsets = _mm512_load_si512(offset);
   const __m512i needV = _mm512_load_si512(needs);
   const __m512i byteMask = _mm512_set1_epi64(0xFF);
-  const __m512i zero = _mm512_setzero_si512();
-  const __m512i one = _mm512_set1_epi64(1);
   const __m512i bit4 = _mm512_set1_epi64(16);
   const __m512i bit5 = _mm512_set1_epi64(32);
   const __mmask8 active = static_cast<__mmask8>((1u << count) - 1);
@@ -120,14 +131,7 @@ __attribute__((target(KV_AVX512_TARGET))) uint32_t LcsBelowBatch512(const TBatch
         } else {
           pm = _mm512_i64gather_epi64(c, tables.byByte + static_cast<size_t>(w) * 256, 8);
         }
-        const __m512i vw = v[w];
-        const __m512i u = _mm512_and_si512(vw, pm);
-        const __m512i sum = _mm512_add_epi64(vw, u);
-        const __mmask8 c1 = _mm512_cmplt_epu64_mask(sum, vw);
-        const __m512i sum2 = _mm512_mask_add_epi64(sum, carry, sum, one);
-        const __mmask8 c2 = _mm512_mask_cmpeq_epi64_mask(carry, sum2, zero);
-        carry = static_cast<__mmask8>(c1 | c2);
-        v[w] = _mm512_or_si512(sum2, _mm512_andnot_si512(pm, vw));
+        v[w] = LcsWordStep(v[w], pm, carry);
       }
     }
     const int done = j0 + span;
@@ -204,7 +208,6 @@ __attribute__((target(KV_AVX512_TARGET))) void LcsBelowLanes512(const TLaneTable
   }
   const __m512i* byCode = reinterpret_cast<const __m512i*>(tables.byCode);
   const __m512i m = _mm512_loadu_si512(tables.length);
-  const __m512i one = _mm512_set1_epi64(1);
   const __m512i zero = _mm512_setzero_si512();
   for (int j0 = 0; j0 < n; j0 += 16) {
     const int done = std::min(n, j0 + 16);
@@ -213,19 +216,7 @@ __attribute__((target(KV_AVX512_TARGET))) void LcsBelowLanes512(const TLaneTable
       for (int x = 0; x < kTexts; ++x) {
         const __m512i* pm = byCode + static_cast<size_t>(tables.codeOf[t[x][j]]) * kWords;
         __mmask8 carry = 0;
-        for (int w = 0; w < kWords; ++w) {
-          const __m512i pmw = _mm512_load_si512(pm + w);
-          const __m512i vw = v[x][w];
-          const __m512i sum = _mm512_add_epi64(vw, _mm512_and_si512(vw, pmw));
-          if (w + 1 < kWords) {
-            const __mmask8 c1 = _mm512_cmplt_epu64_mask(sum, vw);
-            const __m512i sum2 = _mm512_mask_add_epi64(sum, carry, sum, one);
-            carry = static_cast<__mmask8>(c1 | _mm512_mask_cmpeq_epi64_mask(carry, sum2, zero));
-            v[x][w] = _mm512_or_si512(sum2, _mm512_andnot_si512(pmw, vw));
-          } else {
-            v[x][w] = _mm512_or_si512(_mm512_mask_add_epi64(sum, carry, sum, one), _mm512_andnot_si512(pmw, vw));
-          }
-        }
+        for (int w = 0; w < kWords; ++w) v[x][w] = LcsWordStep(v[x][w], _mm512_load_si512(pm + w), carry);
       }
     }
     // No row gives more than L(i0, j) + (n - j), i0 = m - n + j.
