@@ -3,7 +3,10 @@
 // program chooses the form when it runs.
 #include "optimizer/lcs_bound_avx512.h"
 
+#include "optimizer/lcs_bound_avx2.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <type_traits>
 
@@ -287,6 +290,29 @@ bool VectorBatchAvailable() {
 #endif
 }
 
+namespace {
+
+TLaneForm BestLaneForm() {
+  if (VectorBatchAvailable()) return TLaneForm::kAvx512;
+  if (Avx2LaneFormAvailable()) return TLaneForm::kAvx2;
+  return TLaneForm::kNone;
+}
+
+std::atomic<TLaneForm>& LaneFormSetting() {
+  static std::atomic<TLaneForm> form{BestLaneForm()};
+  return form;
+}
+
+}  // namespace
+
+TLaneForm LaneFormInUse() { return LaneFormSetting().load(std::memory_order_relaxed); }
+
+void UseLaneForm(TLaneForm form) {
+  const TLaneForm best = BestLaneForm();
+  if (form == TLaneForm::kAvx512 || (form == TLaneForm::kAvx2 && best == TLaneForm::kNone)) form = best;
+  LaneFormSetting().store(form, std::memory_order_relaxed);
+}
+
 void BuildBatchTables(const TPatternMasks& masks, TBatchTables& b) {
   const int words = masks.words;
   // Codes 1.. for the distinct bytes of the pattern, 0 for all others.
@@ -378,8 +404,12 @@ void BuildLaneTables(const std::string_view* patterns, int count, TLaneTables& t
 }
 
 uint32_t LcsBelowLanes(const TLaneTables& tables, std::string_view text, const long long* need, uint32_t active) {
-#if defined(KV_VECTOR_BATCH)
   const long long* needs[1] = {need};
+  if (LaneFormInUse() == TLaneForm::kAvx2) {
+    LcsBelowLanesAvx2(tables, &text, 1, needs, &active);
+    return active;
+  }
+#if defined(KV_VECTOR_BATCH)
   switch (tables.words) {
     case 1: LcsBelowLanes512<1, 1>(tables, &text, needs, &active); break;
     case 2: LcsBelowLanes512<2, 1>(tables, &text, needs, &active); break;
@@ -388,13 +418,17 @@ uint32_t LcsBelowLanes(const TLaneTables& tables, std::string_view text, const l
   }
   return active;
 #else
-  (void)tables; (void)text; (void)need; (void)active;
+  (void)tables; (void)text; (void)needs;
   return 0;
 #endif
 }
 
 void LcsBelowLanesOfTexts(const TLaneTables& tables, const std::string_view* texts, int count,
                           const long long* const* need, uint32_t* active) {
+  if (LaneFormInUse() == TLaneForm::kAvx2) {
+    LcsBelowLanesAvx2(tables, texts, count, need, active);
+    return;
+  }
 #if defined(KV_VECTOR_BATCH)
   if (count != kLaneTexts) {
     for (int x = 0; x < count; ++x) active[x] = LcsBelowLanes(tables, texts[x], need[x], active[x]);
@@ -421,6 +455,7 @@ void TLaneFilter::SetLane(int l, const THistogram32& h, long long len, long long
 
 uint32_t LaneFilter(const TLaneFilter& filter, const THistogram32& hist, long long len, long long maxIndex,
                     uint32_t takes, long long* limit, long long* need) {
+  if (LaneFormInUse() == TLaneForm::kAvx2) return LaneFilterAvx2(filter, hist, len, maxIndex, takes, limit, need);
 #if defined(KV_VECTOR_BATCH)
   return LaneFilter512(filter, hist, len, maxIndex, takes, limit, need);
 #else

@@ -1,5 +1,6 @@
-// The vector form of the common-subsequence bound: eight texts of one length
-// at once, one per 64-bit lane of an AVX-512 register.
+// The vector forms of the common-subsequence bound: eight texts of one
+// length against one pattern (the batch form, AVX-512), and one text against
+// eight patterns (the lane form, AVX-512 or AVX2), one per 64-bit lane.
 #pragma once
 #include <cstdint>
 #include <string_view>
@@ -31,6 +32,17 @@ void BuildBatchTables(const TPatternMasks& masks, TBatchTables& tables);
 uint32_t LcsBelowBatchVector(const TBatchTables& tables, const TPatternMasks& masks,
                              const std::string_view* texts, int count, const int* need);
 
+// The lane form: up to eight searches read each line once, one search per
+// 64-bit lane. It has an AVX-512 copy (one register of eight lanes) and an
+// AVX2 copy (two registers of four); the program uses the best one the
+// processor runs.
+enum class TLaneForm { kNone, kAvx2, kAvx512 };
+// The form in use; kNone where the processor runs neither copy.
+TLaneForm LaneFormInUse();
+// Uses form from now on where the processor runs it, else the best one it
+// does run; the tests compare the copies this way.
+void UseLaneForm(TLaneForm form);
+
 // Up to eight patterns, one per 64-bit lane, laid out for the vector form
 // that reads one text against all of them at once.
 constexpr int kMaxLaneWords = 4;  // longest pattern of the lane form, in words
@@ -44,8 +56,8 @@ struct TLaneTables {
 // Lays out count (1 to 8) patterns of at most kMaxLaneWords * 64 bytes.
 void BuildLaneTables(const std::string_view* patterns, int count, TLaneTables& tables);
 // Bit l set where lane l is in active and the common subsequence of its
-// pattern and text is shorter than need[l]. Call only where
-// VectorBatchAvailable().
+// pattern and text is shorter than need[l]. Call only where a lane form is
+// in use.
 uint32_t LcsBelowLanes(const TLaneTables& tables, std::string_view text, const long long* need, uint32_t active);
 // The same for count (1 to kLaneTexts) texts of one length: active[x]
 // becomes the lanes below for texts[x] and need[x]. The steps of the texts
@@ -70,7 +82,7 @@ struct TLaneFilter {
 // limit[l] becomes the lane's limit, or one less; the lane stays when that
 // is not negative and neither the length difference nor the histogram bound
 // exceeds it. need[l] becomes max(len, length of the searched line) -
-// limit[l], what the common subsequence must reach. Call only where
-// VectorBatchAvailable().
+// limit[l], what the common subsequence must reach. Call only where a lane
+// form is in use.
 uint32_t LaneFilter(const TLaneFilter& filter, const THistogram32& hist, long long len, long long maxIndex,
                     uint32_t takes, long long* limit, long long* need);

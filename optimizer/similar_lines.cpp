@@ -86,7 +86,8 @@ struct TSimilarIndex::TImpl {
                     TSimilarScratch& scratch, int& result) const;
   // Whether the lane form can take a started search.
   bool LaneFormTakes(const TSearch& st) const {
-    return VectorBatchAvailable() && st.len <= cut_ && st.cs.size() <= static_cast<size_t>(kMaxLaneWords) * 64;
+    return LaneFormInUse() != TLaneForm::kNone && st.len <= cut_ &&
+           st.cs.size() <= static_cast<size_t>(kMaxLaneWords) * 64;
   }
 
   // Distinct lines: equal lines have equal distances, so only the highest
@@ -478,7 +479,7 @@ bool TSimilarIndex::FindIfNarrow(const std::string& s, int minLen, uint8_t perce
 void TSimilarIndex::FindTogether(const std::string* const* queries, int count, int minLen, uint8_t percent,
                                  bool useLengthWindow, bool skipIdentical, TSimilarLanesScratch& scratch,
                                  int* results) const {
-  if (!VectorBatchAvailable()) {
+  if (LaneFormInUse() == TLaneForm::kNone) {
     for (int q = 0; q < count; ++q) {
       results[q] = Find(*queries[q], minLen, percent, useLengthWindow, skipIdentical, scratch.lane[q]);
     }

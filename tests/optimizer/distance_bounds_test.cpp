@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/lane_forms.h"
 #include "tests/support/plain_levenshtein.h"
 #include "tests/support/testutil.h"
 
@@ -111,99 +112,107 @@ TEST(LcsBound, BatchOfOneLengthAgainstPlainTable) {
 }
 
 TEST(LcsBound, LanesOfEightPatternsAgainstPlainTable) {
-  if (!VectorBatchAvailable()) GTEST_SKIP() << "this processor has no AVX-512 form of the bound";
-  {
-    // All 256 bytes among the patterns: none may be taken for an absent one.
-    std::string patterns[8];
-    std::string_view views[8];
-    for (int c = 0; c < 256; ++c) patterns[c / 32].push_back(static_cast<char>(c));
-    patterns[7].push_back('\xff');  // a byte met again after the 256th
-    for (int l = 0; l < 8; ++l) views[l] = patterns[l];
-    TLaneTables tables;
-    BuildLaneTables(views, 8, tables);
-    const long long need[8] = {32, 32, 32, 32, 32, 32, 32, 33};
-    for (int l = 0; l < 8; ++l) EXPECT_EQ(LcsBelowLanes(tables, patterns[l], need, 0xFF), 0xFFu & ~(1u << l)) << l;
-    const long long one[8] = {1, 1, 1, 1, 1, 1, 1, 1};
-    EXPECT_EQ(LcsBelowLanes(tables, std::string(1, '\0'), one, 0xFF), 0xFEu);
-  }
-  std::mt19937 rng(808);
-  for (int iter = 0; iter < 400; ++iter) {
-    // Patterns of one to four words and more than 64 distinct bytes at times;
-    // texts near a pattern and random ones, shorter and longer.
-    const std::string alpha = iter % 3 == 0 ? "ab" : (iter % 3 == 1 ? "abcdefghij " : "");
-    const int count = 1 + static_cast<int>(rng() % 8);
-    const size_t most = 1 + rng() % (kMaxLaneWords * 64);
-    std::vector<std::string> patterns;
-    std::string_view views[8];
-    for (int l = 0; l < count; ++l) {
-      const size_t len = 1 + rng() % most;
-      std::string p;
-      for (size_t i = 0; i < len; ++i) {
-        p.push_back(alpha.empty() ? static_cast<char>(rng() % 256) : alpha[rng() % alpha.size()]);
-      }
-      patterns.push_back(p);
+  const TEachLaneForm forms(false);
+  if (forms.empty()) GTEST_SKIP() << "this processor has no vector form of the lanes";
+  for (TLaneForm form : forms) {
+    SCOPED_TRACE(LaneFormName(form));
+    {
+      // All 256 bytes among the patterns: none may be taken for an absent one.
+      std::string patterns[8];
+      std::string_view views[8];
+      for (int c = 0; c < 256; ++c) patterns[c / 32].push_back(static_cast<char>(c));
+      patterns[7].push_back('\xff');  // a byte met again after the 256th
+      for (int l = 0; l < 8; ++l) views[l] = patterns[l];
+      TLaneTables tables;
+      BuildLaneTables(views, 8, tables);
+      const long long need[8] = {32, 32, 32, 32, 32, 32, 32, 33};
+      for (int l = 0; l < 8; ++l) EXPECT_EQ(LcsBelowLanes(tables, patterns[l], need, 0xFF), 0xFFu & ~(1u << l)) << l;
+      const long long one[8] = {1, 1, 1, 1, 1, 1, 1, 1};
+      EXPECT_EQ(LcsBelowLanes(tables, std::string(1, '\0'), one, 0xFF), 0xFEu);
     }
-    for (int l = 0; l < count; ++l) views[l] = patterns[l];
-    TLaneTables tables;
-    BuildLaneTables(views, count, tables);
-    // Texts of one length, each alone and all at once (a lone text when
-    // fewer than the full set are given).
-    std::string texts[kLaneTexts];
-    std::string_view textViews[kLaneTexts];
-    long long need[kLaneTexts][8] = {};
-    const long long* needs[kLaneTexts];
-    uint32_t active[kLaneTexts] = {}, expected[kLaneTexts] = {};
-    for (int x = 0; x < kLaneTexts; ++x) {
-      const std::string& near = patterns[rng() % count];
-      texts[x] = rng() % 2 ? Mutate(rng, near, alpha.empty() ? "xyz" : alpha, static_cast<int>(rng() % 20))
-                           : RandomString(rng, alpha.empty() ? "abcxyz" : alpha, 0, most + 30);
-      if (x > 0) texts[x].resize(texts[0].size(), 'b');
-      textViews[x] = texts[x];
-      needs[x] = need[x];
+    std::mt19937 rng(808);
+    for (int iter = 0; iter < 400; ++iter) {
+      // Patterns of one to four words and more than 64 distinct bytes at times;
+      // texts near a pattern and random ones, shorter and longer.
+      const std::string alpha = iter % 3 == 0 ? "ab" : (iter % 3 == 1 ? "abcdefghij " : "");
+      const int count = 1 + static_cast<int>(rng() % 8);
+      const size_t most = 1 + rng() % (kMaxLaneWords * 64);
+      std::vector<std::string> patterns;
+      std::string_view views[8];
       for (int l = 0; l < count; ++l) {
-        if (rng() % 5 == 0) continue;  // a lane left out
-        active[x] |= uint32_t{1} << l;
-        const int lcs = PlainLcs(patterns[l], texts[x]);
-        need[x][l] = lcs + static_cast<int>(rng() % 2);  // at the edge: one off changes the answer
-        if (lcs < need[x][l]) expected[x] |= uint32_t{1} << l;
+        const size_t len = 1 + rng() % most;
+        std::string p;
+        for (size_t i = 0; i < len; ++i) {
+          p.push_back(alpha.empty() ? static_cast<char>(rng() % 256) : alpha[rng() % alpha.size()]);
+        }
+        patterns.push_back(p);
       }
-      ASSERT_EQ(LcsBelowLanes(tables, texts[x], need[x], active[x]), expected[x]) << "iter " << iter;
+      for (int l = 0; l < count; ++l) views[l] = patterns[l];
+      TLaneTables tables;
+      BuildLaneTables(views, count, tables);
+      // Texts of one length, each alone and all at once (a lone text when
+      // fewer than the full set are given).
+      std::string texts[kLaneTexts];
+      std::string_view textViews[kLaneTexts];
+      long long need[kLaneTexts][8] = {};
+      const long long* needs[kLaneTexts];
+      uint32_t active[kLaneTexts] = {}, expected[kLaneTexts] = {};
+      for (int x = 0; x < kLaneTexts; ++x) {
+        const std::string& near = patterns[rng() % count];
+        texts[x] = rng() % 2 ? Mutate(rng, near, alpha.empty() ? "xyz" : alpha, static_cast<int>(rng() % 20))
+                             : RandomString(rng, alpha.empty() ? "abcxyz" : alpha, 0, most + 30);
+        if (x > 0) texts[x].resize(texts[0].size(), 'b');
+        textViews[x] = texts[x];
+        needs[x] = need[x];
+        for (int l = 0; l < count; ++l) {
+          if (rng() % 5 == 0) continue;  // a lane left out
+          active[x] |= uint32_t{1} << l;
+          const int lcs = PlainLcs(patterns[l], texts[x]);
+          need[x][l] = lcs + static_cast<int>(rng() % 2);  // at the edge: one off changes the answer
+          if (lcs < need[x][l]) expected[x] |= uint32_t{1} << l;
+        }
+        ASSERT_EQ(LcsBelowLanes(tables, texts[x], need[x], active[x]), expected[x]) << "iter " << iter;
+      }
+      const int given = iter % 4 == 0 ? 1 + static_cast<int>(rng() % kLaneTexts) : kLaneTexts;
+      LcsBelowLanesOfTexts(tables, textViews, given, needs, active);
+      for (int x = 0; x < given; ++x) ASSERT_EQ(active[x], expected[x]) << "iter " << iter << " text " << x;
     }
-    const int given = iter % 4 == 0 ? 1 + static_cast<int>(rng() % kLaneTexts) : kLaneTexts;
-    LcsBelowLanesOfTexts(tables, textViews, given, needs, active);
-    for (int x = 0; x < given; ++x) ASSERT_EQ(active[x], expected[x]) << "iter " << iter << " text " << x;
   }
 }
 
 TEST(LcsBound, LaneFilterAgainstScalarTests) {
-  if (!VectorBatchAvailable()) GTEST_SKIP() << "this processor has no AVX-512 form of the bound";
-  // Each lane against the scalar rules: a line not above the best index must
-  // be strictly closer; the length difference and the histogram bound must
-  // stay within the limit; the need is max(len) - limit.
-  std::mt19937 rng(4242);
-  for (int iter = 0; iter < 2000; ++iter) {
-    TLaneFilter filter;
-    THistogram32 qh[8];
-    uint32_t takes = 0;
-    for (int l = 0; l < 8; ++l) {
-      qh[l] = MakeHistogram(RandomString(rng, "abcdefghij \x9f\xe0", 0, 300));
-      filter.SetLane(l, qh[l], rng() % 120, rng() % 40, static_cast<long long>(rng() % 10) - 1);
-      if (rng() % 4 != 0) takes |= 1u << l;
-    }
-    const std::string line = RandomString(rng, "abcdefgh xyz", 0, 300);
-    const THistogram32 gh = MakeHistogram(line);
-    const long long len = rng() % 120;
-    const long long maxIndex = rng() % 10;
-    long long limit[8], need[8];
-    const uint32_t got = LaneFilter(filter, gh, len, maxIndex, takes, limit, need);
-    for (int l = 0; l < 8; ++l) {
-      const long long t = maxIndex > filter.best[l] ? filter.limit[l] : filter.limit[l] - 1;
-      const bool stays = (takes >> l & 1) && t >= 0 && std::llabs(len - filter.length[l]) <= t &&
-                         HistogramBound(qh[l], gh) <= t;
-      ASSERT_EQ((got >> l & 1) != 0, stays) << "iter " << iter << " lane " << l;
-      if (stays) {
-        ASSERT_EQ(limit[l], t);
-        ASSERT_EQ(need[l], std::max(len, filter.length[l]) - t);
+  const TEachLaneForm forms(false);
+  if (forms.empty()) GTEST_SKIP() << "this processor has no vector form of the lanes";
+  for (TLaneForm form : forms) {
+    SCOPED_TRACE(LaneFormName(form));
+    // Each lane against the scalar rules: a line not above the best index must
+    // be strictly closer; the length difference and the histogram bound must
+    // stay within the limit; the need is max(len) - limit.
+    std::mt19937 rng(4242);
+    for (int iter = 0; iter < 2000; ++iter) {
+      TLaneFilter filter;
+      THistogram32 qh[8];
+      uint32_t takes = 0;
+      for (int l = 0; l < 8; ++l) {
+        qh[l] = MakeHistogram(RandomString(rng, "abcdefghij \x9f\xe0", 0, 300));
+        filter.SetLane(l, qh[l], rng() % 120, rng() % 40, static_cast<long long>(rng() % 10) - 1);
+        if (rng() % 4 != 0) takes |= 1u << l;
+      }
+      const std::string line = RandomString(rng, "abcdefgh xyz", 0, 300);
+      const THistogram32 gh = MakeHistogram(line);
+      const long long len = rng() % 120;
+      const long long maxIndex = rng() % 10;
+      long long limit[8], need[8];
+      const uint32_t got = LaneFilter(filter, gh, len, maxIndex, takes, limit, need);
+      for (int l = 0; l < 8; ++l) {
+        const long long t = maxIndex > filter.best[l] ? filter.limit[l] : filter.limit[l] - 1;
+        const bool stays = (takes >> l & 1) && t >= 0 && std::llabs(len - filter.length[l]) <= t &&
+                           HistogramBound(qh[l], gh) <= t;
+        ASSERT_EQ((got >> l & 1) != 0, stays) << "iter " << iter << " lane " << l;
+        if (stays) {
+          ASSERT_EQ(limit[l], t);
+          ASSERT_EQ(need[l], std::max(len, filter.length[l]) - t);
+        }
       }
     }
   }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/lane_forms.h"
 #include "tests/support/plain_levenshtein.h"
 #include "tests/support/testutil.h"
 
@@ -86,52 +87,55 @@ TEST(FindSimilar, EmptyLinesAreNeverCandidates) {
 }
 
 TEST(FindSimilar, RandomListsMatchPlainSearch) {
-  std::mt19937 rng(2024);
-  for (int round = 0; round < 5; ++round) {
-    int cut = round == 4 ? 24 : 0;  // the last round lets the cut act
-    const int cutLen = CutLengthFor(cut);
-    PlainLevenshtein plain;
-    plain.Init(cut);
-    for (int iter = 0; iter < 150; ++iter) {
-      const std::string alpha = (iter % 3 == 0) ? "ab" : (iter % 3 == 1 ? "abc d" : "abcdefghij ");
-      std::vector<std::string> base;
-      int nBase = 1 + static_cast<int>(rng() % 20);
-      for (int i = 0; i < nBase; ++i) base.push_back(RandomString(rng, alpha, 0, 40));
-      std::vector<std::string> lines;
-      int n = static_cast<int>(rng() % 60);
-      for (int i = 0; i < n; ++i) {
-        const std::string& b = base[rng() % base.size()];
-        lines.push_back(rng() % 3 == 0 ? b : Mutate(rng, b, alpha, static_cast<int>(rng() % 5)));
-      }
-      TStringList list = MakeList(lines);
-      TSimilarIndex index(lines, cutLen);
-      TSimilarScratch scratch;
-      std::vector<std::string> queries;
-      std::vector<std::vector<int>> opts;
-      for (int q = 0; q < 25; ++q) {
-        std::string s = (q % 4 == 0 || lines.empty())
-                            ? RandomString(rng, alpha, 0, 45)
-                            : Mutate(rng, lines[rng() % lines.size()], alpha, static_cast<int>(rng() % 6));
-        int minLen = static_cast<int>(rng() % 13);
-        int percent = (q % 7 == 0) ? static_cast<int>(rng() % 256) : static_cast<int>(rng() % 101);
-        bool window = rng() % 2;
-        bool skip = rng() % 4 == 0;
-        int expected = plain.FindSimilar(s, lines, minLen, static_cast<uint8_t>(percent), window, skip);
-        ASSERT_EQ(FindSimilarLine(s, list, minLen, static_cast<uint8_t>(percent), window, skip, cutLen), expected)
-            << "s=" << s << " minLen=" << minLen << " percent=" << percent;
-        ASSERT_EQ(index.Find(s, minLen, static_cast<uint8_t>(percent), window, skip, scratch), expected)
-            << "s=" << s << " minLen=" << minLen << " percent=" << percent << " window=" << window
-            << " skip=" << skip;
-        queries.push_back(s);
-      }
-      // The batch search with threads, and the searches made eight at once,
-      // give the searches' results in order.
-      std::vector<int> batch = FindSimilarLines(queries, lines, 10, 50, true, false, 3, cutLen);
-      std::vector<int> together = Together(index, queries, 10, 50, true, false);
-      ASSERT_EQ(batch.size(), queries.size());
-      for (size_t q = 0; q < queries.size(); ++q) {
-        ASSERT_EQ(batch[q], plain.FindSimilar(queries[q], lines, 10, 50, true, false));
-        ASSERT_EQ(together[q], batch[q]) << queries[q];
+  for (TLaneForm form : TEachLaneForm(true)) {
+    SCOPED_TRACE(LaneFormName(form));
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 5; ++round) {
+      int cut = round == 4 ? 24 : 0;  // the last round lets the cut act
+      const int cutLen = CutLengthFor(cut);
+      PlainLevenshtein plain;
+      plain.Init(cut);
+      for (int iter = 0; iter < 150; ++iter) {
+        const std::string alpha = (iter % 3 == 0) ? "ab" : (iter % 3 == 1 ? "abc d" : "abcdefghij ");
+        std::vector<std::string> base;
+        int nBase = 1 + static_cast<int>(rng() % 20);
+        for (int i = 0; i < nBase; ++i) base.push_back(RandomString(rng, alpha, 0, 40));
+        std::vector<std::string> lines;
+        int n = static_cast<int>(rng() % 60);
+        for (int i = 0; i < n; ++i) {
+          const std::string& b = base[rng() % base.size()];
+          lines.push_back(rng() % 3 == 0 ? b : Mutate(rng, b, alpha, static_cast<int>(rng() % 5)));
+        }
+        TStringList list = MakeList(lines);
+        TSimilarIndex index(lines, cutLen);
+        TSimilarScratch scratch;
+        std::vector<std::string> queries;
+        std::vector<std::vector<int>> opts;
+        for (int q = 0; q < 25; ++q) {
+          std::string s = (q % 4 == 0 || lines.empty())
+                              ? RandomString(rng, alpha, 0, 45)
+                              : Mutate(rng, lines[rng() % lines.size()], alpha, static_cast<int>(rng() % 6));
+          int minLen = static_cast<int>(rng() % 13);
+          int percent = (q % 7 == 0) ? static_cast<int>(rng() % 256) : static_cast<int>(rng() % 101);
+          bool window = rng() % 2;
+          bool skip = rng() % 4 == 0;
+          int expected = plain.FindSimilar(s, lines, minLen, static_cast<uint8_t>(percent), window, skip);
+          ASSERT_EQ(FindSimilarLine(s, list, minLen, static_cast<uint8_t>(percent), window, skip, cutLen), expected)
+              << "s=" << s << " minLen=" << minLen << " percent=" << percent;
+          ASSERT_EQ(index.Find(s, minLen, static_cast<uint8_t>(percent), window, skip, scratch), expected)
+              << "s=" << s << " minLen=" << minLen << " percent=" << percent << " window=" << window
+              << " skip=" << skip;
+          queries.push_back(s);
+        }
+        // The batch search with threads, and the searches made eight at once,
+        // give the searches' results in order.
+        std::vector<int> batch = FindSimilarLines(queries, lines, 10, 50, true, false, 3, cutLen);
+        std::vector<int> together = Together(index, queries, 10, 50, true, false);
+        ASSERT_EQ(batch.size(), queries.size());
+        for (size_t q = 0; q < queries.size(); ++q) {
+          ASSERT_EQ(batch[q], plain.FindSimilar(queries[q], lines, 10, 50, true, false));
+          ASSERT_EQ(together[q], batch[q]) << queries[q];
+        }
       }
     }
   }
@@ -157,36 +161,39 @@ TEST(FindSimilar, LongLinesBeyondTheCutInTheIndex) {
 }
 
 TEST(FindSimilar, LargerListAgainstPlainSearch) {
-  PlainLevenshtein plain;
-  plain.Init(0);
-  std::mt19937 rng(9090);
-  const std::string alpha = "etaoin shrdlu";
-  std::vector<std::string> lines;
-  for (int i = 0; i < 1500; ++i) {
-    if (i > 0 && rng() % 4 == 0) {
-      lines.push_back(Mutate(rng, lines[rng() % lines.size()], alpha, static_cast<int>(rng() % 4)));
-    } else {
-      lines.push_back(RandomString(rng, alpha, 5, 60 + (i % 7 == 0 ? 120 : 0)));
+  for (TLaneForm form : TEachLaneForm(true)) {
+    SCOPED_TRACE(LaneFormName(form));
+    PlainLevenshtein plain;
+    plain.Init(0);
+    std::mt19937 rng(9090);
+    const std::string alpha = "etaoin shrdlu";
+    std::vector<std::string> lines;
+    for (int i = 0; i < 1500; ++i) {
+      if (i > 0 && rng() % 4 == 0) {
+        lines.push_back(Mutate(rng, lines[rng() % lines.size()], alpha, static_cast<int>(rng() % 4)));
+      } else {
+        lines.push_back(RandomString(rng, alpha, 5, 60 + (i % 7 == 0 ? 120 : 0)));
+      }
     }
-  }
-  TSimilarIndex index(lines);
-  TSimilarScratch scratch;
-  std::vector<std::string> queries;
-  for (int q = 0; q < 60; ++q) {
-    queries.push_back(q % 2 ? RandomString(rng, alpha, 10, 150)
-                            : Mutate(rng, lines[rng() % lines.size()], alpha, static_cast<int>(rng() % 8)));
-  }
-  std::vector<int> batch = FindSimilarLines(queries, lines, 10, 50, true, false, 2);
-  std::vector<int> together = Together(index, queries, 10, 50, true, false);
-  std::vector<int> togetherSkipping = Together(index, queries, 10, 70, false, true);
-  for (size_t q = 0; q < queries.size(); ++q) {
-    const int expected = plain.FindSimilar(queries[q], lines, 10, 50, true, false);
-    ASSERT_EQ(index.Find(queries[q], 10, 50, true, false, scratch), expected) << queries[q];
-    ASSERT_EQ(batch[q], expected);
-    ASSERT_EQ(together[q], expected);
-    const int skipping = plain.FindSimilar(queries[q], lines, 10, 70, false, true);
-    ASSERT_EQ(index.Find(queries[q], 10, 70, false, true, scratch), skipping);
-    ASSERT_EQ(togetherSkipping[q], skipping);
+    TSimilarIndex index(lines);
+    TSimilarScratch scratch;
+    std::vector<std::string> queries;
+    for (int q = 0; q < 60; ++q) {
+      queries.push_back(q % 2 ? RandomString(rng, alpha, 10, 150)
+                              : Mutate(rng, lines[rng() % lines.size()], alpha, static_cast<int>(rng() % 8)));
+    }
+    std::vector<int> batch = FindSimilarLines(queries, lines, 10, 50, true, false, 2);
+    std::vector<int> together = Together(index, queries, 10, 50, true, false);
+    std::vector<int> togetherSkipping = Together(index, queries, 10, 70, false, true);
+    for (size_t q = 0; q < queries.size(); ++q) {
+      const int expected = plain.FindSimilar(queries[q], lines, 10, 50, true, false);
+      ASSERT_EQ(index.Find(queries[q], 10, 50, true, false, scratch), expected) << queries[q];
+      ASSERT_EQ(batch[q], expected);
+      ASSERT_EQ(together[q], expected);
+      const int skipping = plain.FindSimilar(queries[q], lines, 10, 70, false, true);
+      ASSERT_EQ(index.Find(queries[q], 10, 70, false, true, scratch), skipping);
+      ASSERT_EQ(togetherSkipping[q], skipping);
+    }
   }
 }
 
