@@ -73,72 +73,104 @@ __attribute__((target(KV_AVX2_TARGET), always_inline)) inline __m256i ZerosUnder
   return acc;
 }
 
-// The lane form's bound for kTexts texts of one length, as in the AVX-512
-// copy: each lane register of eight is two halves of four here, and every
-// 16 columns a lane whose bound L(i0, j) + (n - j) is below its need
-// settles as below.
+// One text's state in the lane form: per half of the eight lanes and per
+// word, the bit-parallel vector; the lanes settled, and those settled below.
+template <int kWords>
+struct TLaneText {
+  __m256i v[2][kWords];
+  const unsigned char* t;
+  const long long* need;
+  uint32_t settled, below;
+};
+
+// Settles, per lane of each text, those whose bound L(i0, j) + (n - j),
+// i0 = m - n + j, is below the need after done columns (at done = n, the
+// common subsequence itself). While i0 <= 0 the bound is n - j, no less
+// than m. Returns how many of the texts have every lane settled.
 template <int kWords, int kTexts>
-__attribute__((target(KV_AVX2_TARGET))) void LcsBelowLanes256(const TLaneTables& tables,
-                                                              const std::string_view* texts,
-                                                              const long long* const* need, uint32_t* active) {
-  const int n = static_cast<int>(texts[0].size());
-  const unsigned char* t[kTexts];
-  __m256i v[kTexts][2][kWords];
-  uint32_t settled[kTexts], below[kTexts];
-  for (int x = 0; x < kTexts; ++x) {
-    t[x] = reinterpret_cast<const unsigned char*>(texts[x].data());
-    for (int h = 0; h < 2; ++h) {
-      for (int w = 0; w < kWords; ++w) v[x][h][w] = _mm256_set1_epi64x(-1);
+__attribute__((target(KV_AVX2_TARGET), always_inline)) inline int Check(const __m256i* m, int n, int done,
+                                                                      TLaneText<kWords>* x) {
+  for (int h = 0; h < 2; ++h) {
+    const __m256i i0 = _mm256_add_epi64(m[h], _mm256_set1_epi64x(done - n));
+    __m256i first[kWords];
+    FirstBits<kWords>(i0, first);
+    for (int k = 0; k < kTexts; ++k) {
+      const __m256i bound = _mm256_add_epi64(ZerosUnder<kWords>(x[k].v[h], first), _mm256_set1_epi64x(n - done));
+      const __m256i needs = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x[k].need + 4 * h));
+      const uint32_t open = ~(x[k].settled >> (4 * h)) & 0xF;
+      const uint32_t out = (open & LaneBits(_mm256_cmpgt_epi64(needs, bound))) << (4 * h);
+      x[k].below |= out;
+      x[k].settled |= out;
     }
-    settled[x] = ~active[x] & 0xFF;
-    below[x] = 0;
   }
+  int all = 0;
+  for (int k = 0; k < kTexts; ++k) all += x[k].settled == 0xFF;
+  return all;
+}
+
+// Steps kTexts texts from column j0 (a multiple of 16) on, 16 columns at a
+// time, until one of them has every lane settled or the text ends; returns
+// the columns done.
+template <int kWords, int kTexts>
+__attribute__((target(KV_AVX2_TARGET), always_inline)) inline int StepTexts(const TLaneTables& tables,
+                                                                          const __m256i* m, int n, int j0,
+                                                                          TLaneText<kWords>* x) {
   const __m256i* byCode = reinterpret_cast<const __m256i*>(tables.byCode);
-  const __m256i zero = _mm256_setzero_si256();
-  __m256i m[2];
-  for (int h = 0; h < 2; ++h) m[h] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tables.length + 4 * h));
-  auto check = [&](int done, bool last) __attribute__((target(KV_AVX2_TARGET))) {
-    bool all = true;
-    for (int h = 0; h < 2; ++h) {
-      // No row gives more than L(i0, j) + (n - j), i0 = m - n + j (while
-      // i0 <= 0 that is n - j, no less than m); at the end every row counts.
-      const __m256i i0 = last ? m[h] : _mm256_add_epi64(m[h], _mm256_set1_epi64x(done - n));
-      __m256i first[kWords];
-      FirstBits<kWords>(i0, first);
-      for (int x = 0; x < kTexts; ++x) {
-        const __m256i bound = _mm256_add_epi64(ZerosUnder<kWords>(v[x][h], first), _mm256_set1_epi64x(n - done));
-        const __m256i needs = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(need[x] + 4 * h));
-        const uint32_t open = ~(settled[x] >> (4 * h)) & 0xF;
-        const uint32_t out = (open & LaneBits(_mm256_cmpgt_epi64(needs, bound))) << (4 * h);
-        below[x] |= out;
-        settled[x] |= out;
-      }
-    }
-    for (int x = 0; x < kTexts; ++x) all = all && settled[x] == 0xFF;
-    return all;
-  };
-  for (int j0 = 0; j0 < n; j0 += 16) {
+  for (; j0 < n; j0 += 16) {
     const int done = std::min(n, j0 + 16);
     for (int j = j0; j < done; ++j) {
       // The texts' and the halves' steps are independent, so they overlap
       // in the processor.
-      for (int x = 0; x < kTexts; ++x) {
-        const __m256i* pm = byCode + static_cast<size_t>(tables.codeOf[t[x][j]]) * kWords * 2;
+      for (int k = 0; k < kTexts; ++k) {
+        const __m256i* pm = byCode + static_cast<size_t>(tables.codeOf[x[k].t[j]]) * kWords * 2;
         for (int h = 0; h < 2; ++h) {
-          __m256i carry = zero;
-          v[x][h][0] = LcsWordStep<false, (kWords > 1)>(v[x][h][0], _mm256_load_si256(pm + h), carry);
+          __m256i carry = _mm256_setzero_si256();
+          x[k].v[h][0] = LcsWordStep<false, (kWords > 1)>(x[k].v[h][0], _mm256_load_si256(pm + h), carry);
           for (int w = 1; w < kWords; ++w) {
             const __m256i word = _mm256_load_si256(pm + 2 * w + h);
-            v[x][h][w] = w + 1 < kWords ? LcsWordStep<true, true>(v[x][h][w], word, carry)
-                                        : LcsWordStep<true, false>(v[x][h][w], word, carry);
+            x[k].v[h][w] = w + 1 < kWords ? LcsWordStep<true, true>(x[k].v[h][w], word, carry)
+                                          : LcsWordStep<true, false>(x[k].v[h][w], word, carry);
           }
         }
       }
     }
-    if (check(done, false)) break;
+    if (Check<kWords, kTexts>(m, n, done, x) > 0) return done;
   }
-  check(n, true);
-  for (int x = 0; x < kTexts; ++x) active[x] &= below[x];
+  return n;
+}
+
+// The lane form's bound for kTexts (1 or 2) texts of one length, as in the
+// AVX-512 copy: each lane register of eight is two halves of four here.
+// Two texts go side by side until one has every lane settled; the other
+// then goes on alone rather than carry the settled one's steps.
+template <int kWords, int kTexts>
+__attribute__((target(KV_AVX2_TARGET))) void LcsBelowLanes256(const TLaneTables& tables,
+                                                              const std::string_view* texts,
+                                                              const long long* const* need, uint32_t* active) {
+  static_assert(kTexts == 1 || kTexts == 2);
+  const int n = static_cast<int>(texts[0].size());
+  TLaneText<kWords> x[kTexts];
+  for (int k = 0; k < kTexts; ++k) {
+    x[k].t = reinterpret_cast<const unsigned char*>(texts[k].data());
+    x[k].need = need[k];
+    for (int h = 0; h < 2; ++h) {
+      for (int w = 0; w < kWords; ++w) x[k].v[h][w] = _mm256_set1_epi64x(-1);
+    }
+    x[k].settled = ~active[k] & 0xFF;
+    x[k].below = 0;
+  }
+  __m256i m[2];
+  for (int h = 0; h < 2; ++h) m[h] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tables.length + 4 * h));
+  int done = StepTexts<kWords, kTexts>(tables, m, n, 0, x);
+  if (kTexts == 2 && done < n) {
+    TLaneText<kWords>& open = x[x[0].settled == 0xFF ? 1 : 0];
+    if (open.settled != 0xFF) StepTexts<kWords, 1>(tables, m, n, done, &open);
+  }
+  // At the end every row counts.
+  for (int k = 0; k < kTexts; ++k) {
+    if (x[k].settled != 0xFF) Check<kWords, 1>(m, n, n, &x[k]);
+    active[k] &= x[k].below;
+  }
 }
 
 // kTexts texts at a time, the rest one by one.
