@@ -3,12 +3,12 @@
 // program chooses the form when it runs.
 #include "optimizer/lcs_bound_avx512.h"
 
-#include "optimizer/lcs_bound_avx2.h"
-
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <type_traits>
+
+#include "optimizer/lcs_bound_avx2.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
