@@ -1,6 +1,8 @@
-// The vector form of the common-subsequence bound. The functions carry their
-// own target attribute, so the file builds for every processor and the
-// program chooses the form when it runs.
+// The AVX-512 forms of the common-subsequence bound, and the choice of the
+// lane form's copy (AVX-512, AVX2 or none) that the lane form's entry points
+// pass their calls to. The functions carry their own target attribute, so
+// the file builds for every processor and the program chooses the form when
+// it runs.
 #include "optimizer/lcs_bound_avx512.h"
 
 #include <algorithm>
