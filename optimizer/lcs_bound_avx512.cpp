@@ -295,24 +295,27 @@ bool VectorBatchAvailable() {
 namespace {
 
 TLaneForm BestLaneForm() {
+#if defined(__x86_64__) && defined(__GNUC__)
+  // It may run before the constructor that sets up the processor's features.
+  __builtin_cpu_init();
+#endif
   if (VectorBatchAvailable()) return TLaneForm::kAvx512;
   if (Avx2LaneFormAvailable()) return TLaneForm::kAvx2;
   return TLaneForm::kNone;
 }
 
-std::atomic<TLaneForm>& LaneFormSetting() {
-  static std::atomic<TLaneForm> form{BestLaneForm()};
-  return form;
-}
+// Chosen when the program starts, so that the lane form's entry points,
+// called for every line a scan visits, read it without a first-use check.
+std::atomic<TLaneForm> laneForm{BestLaneForm()};
 
 }  // namespace
 
-TLaneForm LaneFormInUse() { return LaneFormSetting().load(std::memory_order_relaxed); }
+TLaneForm LaneFormInUse() { return laneForm.load(std::memory_order_relaxed); }
 
 void UseLaneForm(TLaneForm form) {
   const TLaneForm best = BestLaneForm();
   if (form == TLaneForm::kAvx512 || (form == TLaneForm::kAvx2 && best == TLaneForm::kNone)) form = best;
-  LaneFormSetting().store(form, std::memory_order_relaxed);
+  laneForm.store(form, std::memory_order_relaxed);
 }
 
 void BuildBatchTables(const TPatternMasks& masks, TBatchTables& b) {
