@@ -112,9 +112,11 @@ TEST(LcsBound, BatchOfOneLengthAgainstPlainTable) {
 }
 
 TEST(LcsBound, LanesOfEightPatternsAgainstPlainTable) {
-  const TEachLaneForm forms(false);
+  const std::vector<TLaneForm> forms = LaneFormsHere(false);
   if (forms.empty()) GTEST_SKIP() << "this processor has no vector form of the lanes";
+  const TBestLaneFormAtEnd restore;
   for (TLaneForm form : forms) {
+    UseLaneForm(form);
     SCOPED_TRACE(LaneFormName(form));
     {
       // All 256 bytes among the patterns: none may be taken for an absent one.
@@ -181,9 +183,11 @@ TEST(LcsBound, LanesOfEightPatternsAgainstPlainTable) {
 }
 
 TEST(LcsBound, LaneFilterAgainstScalarTests) {
-  const TEachLaneForm forms(false);
+  const std::vector<TLaneForm> forms = LaneFormsHere(false);
   if (forms.empty()) GTEST_SKIP() << "this processor has no vector form of the lanes";
+  const TBestLaneFormAtEnd restore;
   for (TLaneForm form : forms) {
+    UseLaneForm(form);
     SCOPED_TRACE(LaneFormName(form));
     // Each lane against the scalar rules: a line not above the best index must
     // be strictly closer; the length difference and the histogram bound must
