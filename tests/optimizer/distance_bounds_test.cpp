@@ -112,12 +112,7 @@ TEST(LcsBound, BatchOfOneLengthAgainstPlainTable) {
 }
 
 TEST(LcsBound, LanesOfEightPatternsAgainstPlainTable) {
-  const std::vector<TLaneForm> forms = LaneFormsHere(false);
-  if (forms.empty()) GTEST_SKIP() << "this processor has no vector form of the lanes";
-  const TBestLaneFormAtEnd restore;
-  for (TLaneForm form : forms) {
-    UseLaneForm(form);
-    SCOPED_TRACE(LaneFormName(form));
+  const bool ran = UnderEachLaneForm(false, [] {
     {
       // All 256 bytes among the patterns: none may be taken for an absent one.
       std::string patterns[8];
@@ -179,16 +174,12 @@ TEST(LcsBound, LanesOfEightPatternsAgainstPlainTable) {
       LcsBelowLanesOfTexts(tables, textViews, given, needs, active);
       for (int x = 0; x < given; ++x) ASSERT_EQ(active[x], expected[x]) << "iter " << iter << " text " << x;
     }
-  }
+  });
+  if (!ran) GTEST_SKIP() << "this processor has no vector form of the lanes";
 }
 
 TEST(LcsBound, LaneFilterAgainstScalarTests) {
-  const std::vector<TLaneForm> forms = LaneFormsHere(false);
-  if (forms.empty()) GTEST_SKIP() << "this processor has no vector form of the lanes";
-  const TBestLaneFormAtEnd restore;
-  for (TLaneForm form : forms) {
-    UseLaneForm(form);
-    SCOPED_TRACE(LaneFormName(form));
+  const bool ran = UnderEachLaneForm(false, [] {
     // Each lane against the scalar rules: a line not above the best index must
     // be strictly closer; the length difference and the histogram bound must
     // stay within the limit; the need is max(len) - limit.
@@ -219,5 +210,6 @@ TEST(LcsBound, LaneFilterAgainstScalarTests) {
         }
       }
     }
-  }
+  });
+  if (!ran) GTEST_SKIP() << "this processor has no vector form of the lanes";
 }

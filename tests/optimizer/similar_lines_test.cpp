@@ -87,10 +87,7 @@ TEST(FindSimilar, EmptyLinesAreNeverCandidates) {
 }
 
 TEST(FindSimilar, RandomListsMatchPlainSearch) {
-  const TBestLaneFormAtEnd restore;
-  for (TLaneForm form : LaneFormsHere(true)) {
-    UseLaneForm(form);
-    SCOPED_TRACE(LaneFormName(form));
+  UnderEachLaneForm(true, [] {
     std::mt19937 rng(2024);
     for (int round = 0; round < 5; ++round) {
       int cut = round == 4 ? 24 : 0;  // the last round lets the cut act
@@ -140,7 +137,7 @@ TEST(FindSimilar, RandomListsMatchPlainSearch) {
         }
       }
     }
-  }
+  });
 }
 
 TEST(FindSimilar, LongLinesBeyondTheCutInTheIndex) {
@@ -163,10 +160,7 @@ TEST(FindSimilar, LongLinesBeyondTheCutInTheIndex) {
 }
 
 TEST(FindSimilar, LargerListAgainstPlainSearch) {
-  const TBestLaneFormAtEnd restore;
-  for (TLaneForm form : LaneFormsHere(true)) {
-    UseLaneForm(form);
-    SCOPED_TRACE(LaneFormName(form));
+  UnderEachLaneForm(true, [] {
     PlainLevenshtein plain;
     plain.Init(0);
     std::mt19937 rng(9090);
@@ -198,6 +192,6 @@ TEST(FindSimilar, LargerListAgainstPlainSearch) {
       ASSERT_EQ(index.Find(queries[q], 10, 70, false, true, scratch), skipping);
       ASSERT_EQ(togetherSkipping[q], skipping);
     }
-  }
+  });
 }
 

@@ -2,7 +2,7 @@
 // test compares each of them (and the search without one) with the plain
 // algorithm, whichever form the program would choose here.
 #pragma once
-#include <vector>
+#include <gtest/gtest.h>
 
 #include "optimizer/lcs_bound_avx512.h"
 
@@ -15,19 +15,20 @@ inline const char* LaneFormName(TLaneForm form) {
   return "?";
 }
 
-// The forms this processor runs, the search without one among them when
-// withNone. Asking for the AVX-512 form puts the best one in use.
-inline std::vector<TLaneForm> LaneFormsHere(bool withNone) {
-  std::vector<TLaneForm> forms;
+// Runs check once with each form this processor runs in use (and once
+// without one when withNone), naming the form in its failures; the best form
+// is in use again afterwards. False when no form ran.
+template <class F>
+bool UnderEachLaneForm(bool withNone, F check) {
+  bool ran = false;
   for (TLaneForm form : {TLaneForm::kNone, TLaneForm::kAvx2, TLaneForm::kAvx512}) {
+    if (form == TLaneForm::kNone && !withNone) continue;
     UseLaneForm(form);
-    if (LaneFormInUse() == form && (withNone || form != TLaneForm::kNone)) forms.push_back(form);
+    if (LaneFormInUse() != form) continue;
+    SCOPED_TRACE(LaneFormName(form));
+    check();
+    ran = true;
   }
-  UseLaneForm(TLaneForm::kAvx512);
-  return forms;
+  UseLaneForm(TLaneForm::kAvx512);  // the best one
+  return ran;
 }
-
-// Puts the best form in use again when the test that changed it ends.
-struct TBestLaneFormAtEnd {
-  ~TBestLaneFormAtEnd() { UseLaneForm(TLaneForm::kAvx512); }
-};
