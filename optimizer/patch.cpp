@@ -4,6 +4,7 @@
 #include "optimizer/patch.h"
 
 #include <numeric>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -11,6 +12,7 @@
 #include "common/key_map.h"
 #include "common/line_file.h"
 #include "common/lineindex.h"
+#include "common/parallel_for.h"
 #include "common/platform.h"
 #include "optimizer/similar_lines.h"
 #include "optimizer/linefile.h"
@@ -147,16 +149,12 @@ int RunPatchLinesAsRead(const TParam& p, bool modeCp, bool modeDouble) {
   return EndRun(kExitDone);
 }
 
-}  // namespace
-
-std::vector<TLineMatch> MatchOldLines(const std::vector<std::string>& newLines,
-                                      const std::vector<std::string>& oldEnLines, int threads) {
+// Exact matches (ignoring case) use up their old line; other lines get the
+// position predicted from the nearest earlier exact match.
+void TakeExactMatches(const std::vector<std::string>& newLines, const std::vector<std::string>& oldEnLines,
+                      std::vector<TLineMatch>& table) {
   const int n = static_cast<int>(newLines.size());
   const long long oldCount = static_cast<long long>(oldEnLines.size());
-  std::vector<TLineMatch> table(newLines.size());
-
-  // Phase 1: exact matches (ignoring case) use up their old line; other
-  // lines get the position predicted from the nearest earlier exact match.
   TLineIndex work(oldEnLines, TLineMatch_Kind::CaseIgnoring);
   TLineIndex inNew(newLines, TLineMatch_Kind::CaseIgnoring);
   int lastExact = -1;  // nearest earlier line with an exact match
@@ -181,6 +179,25 @@ std::vector<TLineMatch> MatchOldLines(const std::vector<std::string>& newLines,
     }
     table[i].Index = static_cast<int32_t>(index);
   }
+}
+
+}  // namespace
+
+std::vector<TLineMatch> MatchOldLines(const std::vector<std::string>& newLines,
+                                      const std::vector<std::string>& oldEnLines, int threads) {
+  const int n = static_cast<int>(newLines.size());
+  std::vector<TLineMatch> table(newLines.size());
+
+  // Phase 1: the exact matches. The similarity index needs only the old
+  // lines, so a second worker, where there is one, builds it meanwhile.
+  std::optional<TSimilarIndex> index;
+  ParallelForEach(WorkerCount(threads, 2), threads, [&](size_t part) {
+    if (part == 0) {
+      TakeExactMatches(newLines, oldEnLines, table);
+    } else {
+      index.emplace(oldEnLines);
+    }
+  });
 
   // Phase 2: similarity for the lines without an exact match. The searches
   // are independent of each other; their table updates apply in order.
@@ -192,7 +209,9 @@ std::vector<TLineMatch> MatchOldLines(const std::vector<std::string>& newLines,
       queries.push_back(newLines[i]);
     }
   }
-  const std::vector<int> found = FindSimilarLines(queries, oldEnLines, 10, 50, true, false, threads);
+  if (!index && !queries.empty()) index.emplace(oldEnLines);
+  const std::vector<int> found =
+      queries.empty() ? std::vector<int>() : FindSimilarLines(queries, *index, 10, 50, true, false, threads);
   std::vector<std::vector<int>> modifiedAt(oldEnLines.size());
   for (int i = 0; i < n; ++i) {
     if (table[i].Modified && table[i].Index >= 0) modifiedAt[table[i].Index].push_back(i);

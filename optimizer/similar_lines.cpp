@@ -491,6 +491,13 @@ void TSimilarIndex::FindTogether(const std::string* const* queries, int count, i
 std::vector<int> FindSimilarLines(const std::vector<std::string>& queries, const std::vector<std::string>& list,
                                   int minLen, uint8_t percent, bool useLengthWindow, bool skipIdentical,
                                   int threads, int cut) {
+  if (queries.empty()) return {};
+  return FindSimilarLines(queries, TSimilarIndex(list, cut), minLen, percent, useLengthWindow, skipIdentical,
+                          threads);
+}
+
+std::vector<int> FindSimilarLines(const std::vector<std::string>& queries, const TSimilarIndex& index, int minLen,
+                                  uint8_t percent, bool useLengthWindow, bool skipIdentical, int threads) {
   std::vector<int> results(queries.size(), -1);
   if (queries.empty()) return results;
   // Equal searched lines give equal results: search each content once.
@@ -505,7 +512,6 @@ std::vector<int> FindSimilarLines(const std::vector<std::string>& queries, const
       if (inserted) distinct.push_back(static_cast<int>(i));
     }
   }
-  const TSimilarIndex index(list, cut);
   // The narrow searches one by one; the wide ones eight at once, of lines
   // of similar lengths, so that they take mostly the same lines.
   std::vector<char> wide(distinct.size(), 0);

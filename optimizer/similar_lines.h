@@ -69,3 +69,7 @@ class TSimilarIndex {
 std::vector<int> FindSimilarLines(const std::vector<std::string>& queries, const std::vector<std::string>& list,
                                   int minLen, uint8_t percent, bool useLengthWindow, bool skipIdentical,
                                   int threads = 0, int cut = kDefaultCutLength);
+// The same over a list already prepared, which a caller can build while it
+// does other work.
+std::vector<int> FindSimilarLines(const std::vector<std::string>& queries, const TSimilarIndex& index, int minLen,
+                                  uint8_t percent, bool useLengthWindow, bool skipIdentical, int threads = 0);
