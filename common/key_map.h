@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TKeyMap {
@@ -38,13 +39,17 @@ class TKeyMap {
 
   // The value of key, or nullptr when it was never inserted. The pointer
   // stays valid until the next Insert.
-  int32_t* Find(std::string_view key, uint64_t hash) {
+  const int32_t* Find(std::string_view key, uint64_t hash) const {
     for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
-      TSlot& s = slots_[i];
+      const TSlot& s = slots_[i];
       if (!s.data) return nullptr;
       if (Same(s, key)) return &s.value;
     }
   }
+  int32_t* Find(std::string_view key, uint64_t hash) {
+    return const_cast<int32_t*>(std::as_const(*this).Find(key, hash));
+  }
+  const int32_t* Find(std::string_view key) const { return Find(key, Hash(key)); }
   int32_t* Find(std::string_view key) { return Find(key, Hash(key)); }
 
   // The value of key; a new key is added with the value initial. inserted

@@ -9,18 +9,60 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <numeric>
 #include <string_view>
 #include <unordered_map>
 
 #include "common/intmath.h"
+#include "common/key_map.h"
 #include "common/parallel_for.h"
 
 namespace {
 
-// Order of the reversed strings.
+// Order of the reversed strings, bytes compared as unsigned (as the order
+// of the strings themselves compares them).
 bool ReversedLess(std::string_view a, std::string_view b) {
-  return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend());
+  return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend(),
+                                      [](char x, char y) { return static_cast<uint8_t>(x) < static_cast<uint8_t>(y); });
+}
+
+// Sixteen bytes of s as a big-endian number in two halves, from its start
+// or, read backwards, from its end; bytes past its length count as 0. When
+// the keys of two strings differ, they order them as the strings (or the
+// reversed strings) order.
+struct TOrderKey {
+  uint64_t high = 0, low = 0;
+  bool operator==(const TOrderKey&) const = default;
+  bool operator<(const TOrderKey& o) const { return high != o.high ? high < o.high : low < o.low; }
+};
+
+TOrderKey OrderKey(std::string_view s, bool reversed) {
+  TOrderKey key;
+  const size_t n = std::min<size_t>(s.size(), 16);
+  for (size_t j = 0; j < n; ++j) {
+    const auto byte = static_cast<uint8_t>(reversed ? s[s.size() - 1 - j] : s[j]);
+    (j < 8 ? key.high : key.low) |= uint64_t{byte} << (56 - 8 * (j & 7));
+  }
+  return key;
+}
+
+// The numbers [0, count) in the order of their distinct texts, or of the
+// reversed texts. The sort compares keys of the texts' first bytes, held
+// beside the numbers, and reads the texts only where the keys tie.
+template <class Text>
+std::vector<int> SortedOrder(size_t count, Text text, bool reversed) {
+  struct TKeyed {
+    TOrderKey key;
+    int index;
+  };
+  std::vector<TKeyed> keyed(count);
+  for (size_t i = 0; i < count; ++i) keyed[i] = TKeyed{OrderKey(text(static_cast<int>(i)), reversed), static_cast<int>(i)};
+  std::sort(keyed.begin(), keyed.end(), [&](const TKeyed& a, const TKeyed& b) {
+    if (!(a.key == b.key)) return a.key < b.key;
+    return reversed ? ReversedLess(text(a.index), text(b.index)) : text(a.index) < text(b.index);
+  });
+  std::vector<int> order(count);
+  for (size_t i = 0; i < count; ++i) order[i] = keyed[i].index;
+  return order;
 }
 
 // Neighbours searched on each side of a line in the two orders.
@@ -125,7 +167,7 @@ struct TSimilarIndex::TImpl {
   std::vector<TGroup> groups_;  // lines up to cut_ long, ordered by length
   std::vector<int> lengthStart_;  // groups of length n: [lengthStart_[n], lengthStart_[n+1])
   std::vector<TGroup> longGroups_;  // lines longer than cut_
-  std::unordered_map<std::string_view, int> exact_;  // content -> maxIndex
+  TKeyMap exact_;  // content -> maxIndex
   // groups_ ordered by content and by reversed content: the neighbours of a
   // searched line share its longest beginnings and endings, and a line
   // changed by a small edit keeps one of them. Searching them first
@@ -133,17 +175,23 @@ struct TSimilarIndex::TImpl {
   std::vector<int> byPrefix_, bySuffix_;
 };
 
-TSimilarIndex::TImpl::TImpl(const std::vector<std::string>& lines, int cut) : cut_(cut) {
-  exact_.reserve(lines.size());
+TSimilarIndex::TImpl::TImpl(const std::vector<std::string>& lines, int cut) : cut_(cut), exact_(lines.size()) {
+  const std::vector<uint64_t> hashes = HashAll(lines);
   for (size_t i = 0; i < lines.size(); ++i) {
+    if (i + kPrefetchAhead < lines.size()) exact_.Prefetch(hashes[i + kPrefetchAhead]);
     if (lines[i].empty()) continue;
-    exact_[std::string_view(lines[i])] = static_cast<int>(i);  // the last index wins
+    exact_.Insert(lines[i], hashes[i]) = static_cast<int32_t>(i);  // the last index wins
   }
+  groups_.reserve(exact_.Size());
   int maxLen = 0;
-  for (const auto& [text, index] : exact_) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i + kPrefetchAhead < lines.size()) exact_.Prefetch(hashes[i + kPrefetchAhead]);
+    // A content's group is made at its last line.
+    if (lines[i].empty() || *exact_.Find(lines[i], hashes[i]) != static_cast<int32_t>(i)) continue;
+    const std::string_view text = lines[i];
     TGroup g;
     g.text = text;
-    g.maxIndex = index;
+    g.maxIndex = static_cast<int>(i);
     g.length = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
     g.hist = MakeHistogram(CutLine(text, cut_));
     if (text.size() > static_cast<size_t>(cut_)) {
@@ -169,14 +217,9 @@ TSimilarIndex::TImpl::TImpl(const std::vector<std::string>& lines, int cut) : cu
     g.text = std::string_view(arena_.data() + at, g.text.size());
     at += g.text.size();
   }
-  byPrefix_.resize(groups_.size());
-  std::iota(byPrefix_.begin(), byPrefix_.end(), 0);
-  bySuffix_ = byPrefix_;
-  std::sort(byPrefix_.begin(), byPrefix_.end(),
-            [this](int a, int b) { return groups_[a].text < groups_[b].text; });
-  std::sort(bySuffix_.begin(), bySuffix_.end(), [this](int a, int b) {
-    return ReversedLess(groups_[a].text, groups_[b].text);
-  });
+  auto text = [this](int gi) { return groups_[gi].text; };
+  byPrefix_ = SortedOrder(groups_.size(), text, false);
+  bySuffix_ = SortedOrder(groups_.size(), text, true);
   lengthStart_.assign(static_cast<size_t>(maxLen) + 2, 0);
   size_t gi = 0;
   for (int len = 0; len <= maxLen + 1; ++len) {
@@ -271,9 +314,8 @@ bool TSimilarIndex::TImpl::Start(const std::string& s, int minLen, uint8_t perce
   // An equal line is at distance 0: only lines at distance 0 with a higher
   // index can follow it.
   if (!skipIdentical) {
-    auto it = exact_.find(std::string_view(s));
-    if (it != exact_.end()) {
-      st.best = it->second;
+    if (const int32_t* index = exact_.Find(s)) {
+      st.best = *index;
       st.k = 0;
     }
   }
