@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/program.h"
+
 class TKeyMap {
  public:
   // expected: the most keys the caller may insert; the slots are sized so
@@ -23,6 +25,7 @@ class TKeyMap {
   explicit TKeyMap(size_t expected = 16) {
     size_t cap = 16;
     while (cap * 3 < expected * 4) cap <<= 1;
+    ReserveAhead(slots_, cap);
     slots_.assign(cap, TSlot{});
     mask_ = cap - 1;
   }
@@ -91,7 +94,9 @@ class TKeyMap {
 
   // Doubles the slots and places every key again; returns the value of key.
   int32_t& Grow(std::string_view key, uint64_t hash) {
-    std::vector<TSlot> old(slots_.size() * 2, TSlot{});
+    std::vector<TSlot> old;
+    ReserveAhead(old, slots_.size() * 2);
+    old.assign(slots_.size() * 2, TSlot{});
     old.swap(slots_);
     mask_ = slots_.size() - 1;
     for (const TSlot& s : old) {
@@ -115,7 +120,8 @@ inline constexpr size_t kPrefetchAhead = 16;
 // The hashes of all keys, in one sequential pass over their bytes.
 template <class Key>
 std::vector<uint64_t> HashAll(const std::vector<Key>& keys) {
-  std::vector<uint64_t> h(keys.size());
-  for (size_t i = 0; i < keys.size(); ++i) h[i] = TKeyMap::Hash(keys[i]);
+  std::vector<uint64_t> h;
+  ReserveAhead(h, keys.size());
+  for (const Key& key : keys) h.push_back(TKeyMap::Hash(key));
   return h;
 }

@@ -1,6 +1,7 @@
 // The running program: its file and folder, its arguments, the console,
 // allocator tuning and the end-of-run report of an uncaught error.
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,6 +30,19 @@ void TuneAllocatorForManyLines();
 // asks the system for memory a few times rather than thousands. Call first
 // thing in main.
 void GrowHeapInLargeSteps();
+
+// Has the system give the pages of a block about to be written whole
+// their memory now, in one call, rather than one page fault at a time as it
+// is first written: on the virtual machines measured here that halves what
+// a page costs. Only for memory from the allocator (never for a mapped
+// file); blocks under 1 MiB and systems without the call are left alone.
+void MapPagesAhead(void* data, size_t bytes);
+// Room for n elements in v, its pages mapped ahead.
+template <class T>
+void ReserveAhead(std::vector<T>& v, size_t n) {
+  v.reserve(n);
+  MapPagesAhead(v.data(), v.capacity() * sizeof(T));
+}
 
 // Ends a run whose every output is written: the process ends with status
 // without taking the run's objects apart, and the system takes back their

@@ -97,7 +97,7 @@ template <class Line>
 std::vector<Line> SplitInto(std::string_view text, TNulByte nul) {
   std::vector<Line> lines;
   // At most one line per line feed and one more: the table is made once.
-  lines.reserve(CountBytes(text.data(), text.size(), '\n') + 1);
+  ReserveAhead(lines, CountBytes(text.data(), text.size(), '\n') + 1);
   ForEachLine(text, nul, [&](const char* p, size_t len) { lines.emplace_back(p, len); });
   return lines;
 }

@@ -84,10 +84,11 @@ TForest BuildForest(const std::vector<Key>& srcKeyOf, const std::vector<Key>& en
   // none); further roots of the same key are chained through next.
   TKeyMap roots(n + m);
   std::vector<int32_t> next;
+  ReserveAhead(f.leafOf, n);
   f.leafOf.resize(n);
-  next.reserve(n + m);
-  f.parent.reserve(n + m);
-  f.english.reserve(n + m);
+  ReserveAhead(next, n + m);
+  ReserveAhead(f.parent, n + m);
+  ReserveAhead(f.english, n + m);
   {
     const std::vector<uint64_t> hashes = HashAll(srcKeyOf);
     for (size_t k = 0; k < n; ++k) {
@@ -151,7 +152,9 @@ void TakeTopValues(TForest& f, std::vector<Line>& src, std::vector<Line>& ru) {
   const size_t n = src.size();
   // A source line's value is the Russian line of the topmost node above its
   // leaf: found once per leaf, with paths compressed as they are followed.
-  std::vector<int32_t> leafValue(f.leaves, -1);
+  std::vector<int32_t> leafValue;
+  ReserveAhead(leafValue, static_cast<size_t>(f.leaves));
+  leafValue.assign(static_cast<size_t>(f.leaves), -1);
   for (int32_t leaf = 0; leaf < f.leaves; ++leaf) {
     if (f.parent[leaf] < 0) continue;
     int32_t root = f.parent[leaf];
@@ -167,7 +170,9 @@ void TakeTopValues(TForest& f, std::vector<Line>& src, std::vector<Line>& ru) {
   f.english = {};
   // The last line that takes a Russian line takes it over instead of a
   // copy. Russian lines are fetched some steps ahead.
-  std::vector<int32_t> uses(ru.size(), 0);
+  std::vector<int32_t> uses;
+  ReserveAhead(uses, ru.size());
+  uses.assign(ru.size(), 0);
   for (size_t k = 0; k < n; ++k) {
     const int32_t v = leafValue[f.leafOf[k]];
     if (v >= 0) ++uses[v];

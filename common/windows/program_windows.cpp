@@ -79,3 +79,5 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 void TuneAllocatorForManyLines() {}
 
 void GrowHeapInLargeSteps() {}
+
+void MapPagesAhead(void*, size_t) {}
