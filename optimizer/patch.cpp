@@ -366,8 +366,11 @@ int RunPatch(const TParam& p) {
   if (p.AddOldEnRu) {
     ConsoleLine("Create REC EN Patch: " + p.FileOldEN);
     ConsoleLine("Create REC RU Patch: " + p.FileOldRU);
-    oldEn.LoadFromFile(p.FileEN);
-    oldRu.LoadFromFile(p.FileRU);
+    // The two old files side by side; a failure is told as the English
+    // file's first, as when they are read one after the other.
+    TStringList* const old[] = {&oldEn, &oldRu};
+    const std::string* const oldPaths[] = {&p.FileEN, &p.FileRU};
+    ParallelForEach(2, 0, [&](size_t f) { old[f]->LoadFromFile(*oldPaths[f]); });
     // -cpds writes no record rows, so the pairing would go unread.
     if (!modeDouble) table = MatchOldLines(newLines, oldEn.Lines());
   }
