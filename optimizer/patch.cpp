@@ -209,9 +209,11 @@ std::vector<TLineMatch> MatchOldLines(const std::vector<std::string>& newLines,
       queries.push_back(newLines[i]);
     }
   }
-  if (!index && !queries.empty()) index.emplace(oldEnLines);
-  const std::vector<int> found =
-      queries.empty() ? std::vector<int>() : FindSimilarLines(queries, *index, 10, 50, true, false, threads);
+  std::vector<int> found;
+  if (!queries.empty()) {
+    if (!index) index.emplace(oldEnLines);
+    found = FindSimilarLines(queries, *index, 10, 50, true, false, threads);
+  }
   std::vector<std::vector<int>> modifiedAt(oldEnLines.size());
   for (int i = 0; i < n; ++i) {
     if (table[i].Modified && table[i].Index >= 0) modifiedAt[table[i].Index].push_back(i);
