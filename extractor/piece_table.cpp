@@ -1,5 +1,7 @@
 #include "extractor/piece_table.h"
 
+#include "common/program.h"
+
 void PieceTable::Init(uint64_t len) {
   if (len == 0) return;
   root_ = NewNode(0, 0, len);
@@ -92,6 +94,13 @@ uint32_t PieceTable::NewNode(uint32_t src, uint64_t off, uint64_t len) {
   n.alive = true;
   n.min0 = src == 0 ? off : kNoOriginal;
   nodes_.push_back(n);
+  // The reserved room gets its pages a block at a time, just ahead of the
+  // pieces that reach it, and never more of it than the pieces made need.
+  if (nodes_.size() > mapped_ && nodes_.size() < nodes_.capacity()) {
+    const size_t count = std::min(nodes_.capacity() - nodes_.size(), kMapBlock);
+    MapPagesAhead(nodes_.data() + nodes_.size(), count * sizeof(Node));
+    mapped_ = nodes_.size() + count;
+  }
   uint32_t id = static_cast<uint32_t>(nodes_.size() - 1);
   if (src >= first_.size()) first_.resize(src + 1, 0);
   if (first_[src] == 0) first_[src] = id;

@@ -217,8 +217,12 @@ class PieceTable {
   void Rotate(uint32_t x);
   void InsertAfter(uint32_t after, uint32_t n);
 
+  // Pieces whose pages are mapped ahead in one call.
+  static constexpr size_t kMapBlock = (size_t{2} << 20) / sizeof(Node);
+
   const std::vector<std::string_view>& sources_;
   std::vector<Node> nodes_;
+  size_t mapped_ = 0;  // the room below this many pieces has its pages
   std::vector<uint32_t> first_;  // first piece of each source
   uint32_t root_ = 0;
   uint64_t seed_ = 0x9E3779B97F4A7C15ull;
