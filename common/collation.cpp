@@ -83,15 +83,8 @@ void AppendCaselessOrderKey(std::string_view s, std::string& out) {
 
 std::string EqualityKey(std::string_view s, bool caseSensitive) {
   if (caseSensitive) return std::string(s);
-  if (IsAscii(s)) {
-    // The folded units are the bytes, lowercased, and encode as themselves.
-    std::string key(s.size() + 1, '\x01');
-    for (size_t i = 0; i < s.size(); ++i) {
-      const char c = s[i];
-      key[i + 1] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return key;
-  }
+  // ASCII folds to its bytes lowercased, which encode as themselves.
+  if (IsAscii(s)) return '\x01' + LowerAscii(s);
   std::u16string f;
   bool valid = Fold(s, f);
   std::string key(1, valid ? '\x01' : '\0');

@@ -25,8 +25,7 @@ class TKeyMap {
   explicit TKeyMap(size_t expected = 16) {
     size_t cap = 16;
     while (cap * 3 < expected * 4) cap <<= 1;
-    ReserveAhead(slots_, cap);
-    slots_.assign(cap, TSlot{});
+    AssignAhead(slots_, cap, TSlot{});
     mask_ = cap - 1;
   }
 
@@ -95,8 +94,7 @@ class TKeyMap {
   // Doubles the slots and places every key again; returns the value of key.
   int32_t& Grow(std::string_view key, uint64_t hash) {
     std::vector<TSlot> old;
-    ReserveAhead(old, slots_.size() * 2);
-    old.assign(slots_.size() * 2, TSlot{});
+    AssignAhead(old, slots_.size() * 2, TSlot{});
     old.swap(slots_);
     mask_ = slots_.size() - 1;
     for (const TSlot& s : old) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 // Folder of the running program file, with a trailing separator.
@@ -42,6 +43,12 @@ template <class T>
 void ReserveAhead(std::vector<T>& v, size_t n) {
   v.reserve(n);
   MapPagesAhead(v.data(), v.capacity() * sizeof(T));
+}
+// v made n copies of value, its pages mapped ahead.
+template <class T>
+void AssignAhead(std::vector<T>& v, size_t n, const std::type_identity_t<T>& value) {
+  ReserveAhead(v, n);
+  v.assign(n, value);
 }
 
 // Ends a run whose every output is written: the process ends with status

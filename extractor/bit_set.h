@@ -9,10 +9,7 @@
 
 class BitSet {
  public:
-  explicit BitSet(size_t n) {
-    ReserveAhead(words_, n / 64 + 2);
-    words_.assign(n / 64 + 2, 0);
-  }
+  explicit BitSet(size_t n) { AssignAhead(words_, n / 64 + 2, 0); }
   void Set(size_t i) { words_[i >> 6] |= uint64_t{1} << (i & 63); }
   // Sets the bits [a, b).
   void SetRange(size_t a, size_t b) {

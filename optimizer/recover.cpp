@@ -84,8 +84,7 @@ TForest BuildForest(const std::vector<Key>& srcKeyOf, const std::vector<Key>& en
   // none); further roots of the same key are chained through next.
   TKeyMap roots(n + m);
   std::vector<int32_t> next;
-  ReserveAhead(f.leafOf, n);
-  f.leafOf.resize(n);
+  AssignAhead(f.leafOf, n, 0);
   ReserveAhead(next, n + m);
   ReserveAhead(f.parent, n + m);
   ReserveAhead(f.english, n + m);
@@ -153,8 +152,7 @@ void TakeTopValues(TForest& f, std::vector<Line>& src, std::vector<Line>& ru) {
   // A source line's value is the Russian line of the topmost node above its
   // leaf: found once per leaf, with paths compressed as they are followed.
   std::vector<int32_t> leafValue;
-  ReserveAhead(leafValue, static_cast<size_t>(f.leaves));
-  leafValue.assign(static_cast<size_t>(f.leaves), -1);
+  AssignAhead(leafValue, static_cast<size_t>(f.leaves), -1);
   for (int32_t leaf = 0; leaf < f.leaves; ++leaf) {
     if (f.parent[leaf] < 0) continue;
     int32_t root = f.parent[leaf];
@@ -171,8 +169,7 @@ void TakeTopValues(TForest& f, std::vector<Line>& src, std::vector<Line>& ru) {
   // The last line that takes a Russian line takes it over instead of a
   // copy. Russian lines are fetched some steps ahead.
   std::vector<int32_t> uses;
-  ReserveAhead(uses, ru.size());
-  uses.assign(ru.size(), 0);
+  AssignAhead(uses, ru.size(), 0);
   for (size_t k = 0; k < n; ++k) {
     const int32_t v = leafValue[f.leafOf[k]];
     if (v >= 0) ++uses[v];

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <compare>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -31,8 +32,7 @@ bool ReversedLess(std::string_view a, std::string_view b) {
 // reversed strings) order.
 struct TOrderKey {
   uint64_t high = 0, low = 0;
-  bool operator==(const TOrderKey&) const = default;
-  bool operator<(const TOrderKey& o) const { return high != o.high ? high < o.high : low < o.low; }
+  auto operator<=>(const TOrderKey&) const = default;
 };
 
 TOrderKey OrderKey(std::string_view s, bool reversed) {
@@ -57,7 +57,7 @@ std::vector<int> SortedOrder(size_t count, Text text, bool reversed) {
   std::vector<TKeyed> keyed(count);
   for (size_t i = 0; i < count; ++i) keyed[i] = TKeyed{OrderKey(text(static_cast<int>(i)), reversed), static_cast<int>(i)};
   std::sort(keyed.begin(), keyed.end(), [&](const TKeyed& a, const TKeyed& b) {
-    if (!(a.key == b.key)) return a.key < b.key;
+    if (a.key != b.key) return a.key < b.key;
     return reversed ? ReversedLess(text(a.index), text(b.index)) : text(a.index) < text(b.index);
   });
   std::vector<int> order(count);
