@@ -5,9 +5,11 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <optional>
 #include <string_view>
 
 #include "common/byte_parts.h"
+#include "common/posix/background_flush.h"
 
 // Writes everything, retrying after interruptions; false on failure (errno set).
 inline bool WriteAll(int fd, std::string_view data) {
@@ -57,37 +59,36 @@ inline bool WriteAll(int fd, const std::string_view* parts, size_t size) {
   return true;
 }
 
-// Bytes written between two starts of the writeback.
-inline constexpr size_t kWritebackStep = size_t{4} << 20;
-
-// Has the system start writing the bytes [from, from + length) of the file
-// to the disk without waiting for it (where it can), so that the flush at
-// the end finds most of the file written. A failure shows in the flush.
-inline void StartWriteback(int fd, off_t from, off_t length) {
-#if defined(__linux__)
-  ::sync_file_range(fd, from, length, SYNC_FILE_RANGE_WRITE);
-#else
-  (void)fd, (void)from, (void)length;
-#endif
-}
+// Bytes written in one step of a file bound for the disk.
+inline constexpr size_t kWriteStep = size_t{4} << 20;
 
 // Writes every batch of the source; a file bound for the disk (toDisk) in
-// steps of kWritebackStep bytes, each handed on to the disk when written.
-// False on a failure of the system (errno set); an exception of the source
-// goes on.
+// steps of kWriteStep bytes, flushed to the disk behind the writing (see
+// TBackgroundFlush). False on a failure of the system, also of such a
+// flush (errno set); an exception of the source goes on.
 inline bool WriteAll(int fd, const TPartsSource& source, bool toDisk = false) {
-  off_t written = 0, handed = 0;
+  std::optional<TBackgroundFlush> flush;
+  if (toDisk) flush.emplace(fd);
+  off_t written = 0;
   while (const TByteParts* batch = source()) {
     for (size_t from = 0; from < batch->size();) {
       size_t to = from, bytes = 0;
-      while (to < batch->size() && (!toDisk || bytes < kWritebackStep)) bytes += (*batch)[to++].size();
-      if (!WriteAll(fd, batch->data() + from, to - from)) return false;
+      while (to < batch->size() && (!toDisk || bytes < kWriteStep)) bytes += (*batch)[to++].size();
+      if (!WriteAll(fd, batch->data() + from, to - from)) {
+        const int e = errno;
+        flush.reset();  // its thread may still use the descriptor
+        errno = e;
+        return false;
+      }
       from = to;
       written += static_cast<off_t>(bytes);
-      if (toDisk && written - handed >= static_cast<off_t>(kWritebackStep)) {
-        StartWriteback(fd, handed, written - handed);
-        handed = written;
-      }
+      if (flush) flush->Written(written);
+    }
+  }
+  if (flush) {
+    if (const int e = flush->Finish()) {
+      errno = e;
+      return false;
     }
   }
   return true;
