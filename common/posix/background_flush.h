@@ -14,7 +14,7 @@
 // with the first step: a small file never has one.
 class TBackgroundFlush {
  public:
-  static constexpr off_t kFlushStep = off_t{8} << 20;
+  static constexpr off_t kFlushStep = off_t{4} << 20;
 
   explicit TBackgroundFlush(int fd) : fd_(fd) {}
   ~TBackgroundFlush() { Finish(); }
