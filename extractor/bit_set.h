@@ -9,6 +9,7 @@
 
 class BitSet {
  public:
+  BitSet() = default;
   explicit BitSet(size_t n) { AssignAhead(words_, n / 64 + 2, 0); }
   void Set(size_t i) { words_[i >> 6] |= uint64_t{1} << (i & 63); }
   // Sets the bits [a, b).

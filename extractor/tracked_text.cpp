@@ -93,13 +93,35 @@ inline void ForEachActive(const AhoCorasick& ac, std::vector<uint32_t>& up, uint
 }  // namespace
 
 struct TrackedText::Impl {
-  Impl(std::string_view text, const std::vector<Pattern>& patterns)
-      : text_(text), dirtyByte_(text.size() + 1), dirtyGap_(text.size() + 2), pieces_(sources_) {
+  Impl(std::string_view text, const std::vector<Pattern>& patterns) : text_(text), pieces_(sources_) {
     pats_.reserve(patterns.size());
     for (const Pattern& p : patterns) {
       pats_.push_back(p.bytes);
       remaining_.push_back(p.uses);
     }
+    // The bit sets and the gram index need nothing of the rest: they are
+    // made on a second worker while the tables of the search are.
+    ParallelForEach(2, 0, [&](size_t part) {
+      if (part == 0) {
+        BuildSearch(patterns);
+      } else {
+        dirtyByte_ = BitSet(text_.size() + 1);
+        dirtyGap_ = BitSet(text_.size() + 2);
+        grams_.Build(pats_);
+      }
+    });
+    FirstPass();
+    upWin_ = ac_.DictLinks();
+    // An edit adds at most three pieces: the two cuts and its bytes.
+    uint64_t uses = 0;
+    for (uint32_t r : remaining_) uses += r;
+    pieces_.Reserve(static_cast<size_t>(std::min<uint64_t>(3 * uses + 2, uint64_t{1} << 26)));
+    pieces_.Init(text_.size());
+  }
+
+  // The counts of pending lengths, the lists of original occurrences, the
+  // anchors of the long strings and the automaton of the short ones.
+  void BuildSearch(const std::vector<Pattern>& patterns) {
     // Pending lengths: count of pending patterns per distinct length.
     std::vector<size_t> lens;
     for (std::string_view p : pats_) lens.push_back(p.size());
@@ -132,14 +154,6 @@ struct TrackedText::Impl {
     // The sparse form: the scans stay mostly at the start state, where its
     // step is a single look-up.
     ac_ = AhoCorasick(shortPats, 0);
-    grams_.Build(pats_);
-    FirstPass();
-    upWin_ = ac_.DictLinks();
-    // An edit adds at most three pieces: the two cuts and its bytes.
-    uint64_t uses = 0;
-    for (uint32_t r : remaining_) uses += r;
-    pieces_.Reserve(static_cast<size_t>(std::min<uint64_t>(3 * uses + 2, uint64_t{1} << 26)));
-    pieces_.Init(text_.size());
   }
 
   void Use(uint32_t k) {
