@@ -10,7 +10,9 @@
 class TByteArena {
  public:
   // A copy of bytes, valid as long as the arena (empty bytes: an empty view).
-  std::string_view Keep(std::string_view bytes);
+  std::string_view Keep(std::string_view bytes) { return Keep(bytes, {}); }
+  // A copy of a followed by b, in one piece.
+  std::string_view Keep(std::string_view a, std::string_view b);
 
  private:
   std::vector<std::unique_ptr<char[]>> blocks_;

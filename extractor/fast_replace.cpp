@@ -21,7 +21,14 @@ std::vector<bool> ReplaceSequentialLiteral(std::string& text, const std::vector<
   return found;
 }
 
-std::vector<bool> ReplaceSequentialFast(std::string_view text, const std::vector<TReplaceItem>& items,
+std::vector<TReplaceView> ViewsOf(const std::vector<TReplaceItem>& items) {
+  std::vector<TReplaceView> views;
+  views.reserve(items.size());
+  for (const TReplaceItem& item : items) views.push_back(TReplaceView{item.search, item.keyLen, item.replacement});
+  return views;
+}
+
+std::vector<bool> ReplaceSequentialFast(std::string_view text, const std::vector<TReplaceView>& items,
                                         TByteParts& out) {
   std::vector<bool> found(items.size(), false);
   constexpr uint32_t kNone = 0xFFFFFFFFu;

@@ -178,10 +178,12 @@ class TReplacer {
   // and of the replacements, which the members below keep.
   TByteParts out_;
   std::vector<TPrepared> prepared_;  // the lines of a batch, their buffers kept
-  std::vector<TReplaceItem> items_;
+  std::vector<TReplaceView> items_;
   std::vector<std::vector<std::string>> messages_;  // of items_
   std::vector<TRegexKeyItem> regexItems_;
-  TByteArena streamed_;               // "-b": replacements of another length
+  // Bytes kept for the whole run: the items' search strings and
+  // replacements, and "-b"'s replacements of another length.
+  TByteArena kept_;
   std::string search_;                // "-b": key and right part of the line searched
   size_t current_ = 0;                // index of the line being handled
   size_t base_ = 0;                   // index of the first line of ex_
@@ -301,19 +303,14 @@ void TReplacer::ReleaseExtraction(bool keepLines) {
 
 void TReplacer::AddItem(TPrepared& line) {
   const std::string& right = ex_.items[current_ - base_].right_text;
-  TReplaceItem item;
-  item.keyLen = line.key.size();
-  item.search.reserve(line.key.size() + right.size());
-  item.search.append(line.key).append(right);
-  item.replacement = line.replacement;
-  items_.push_back(std::move(item));
+  items_.push_back(TReplaceView{kept_.Keep(line.key, right), line.key.size(), kept_.Keep(line.replacement)});
   messages_.push_back(std::move(line.messages));
 }
 
 void TReplacer::ReportFound(const std::vector<bool>& found) {
   for (size_t i = 0; i < found.size(); ++i) {
     PrintMessages(messages_[i]);
-    if (!found[i]) Miss(items_[i].search.substr(0, items_[i].keyLen));
+    if (!found[i]) Miss(std::string(items_[i].search.substr(0, items_[i].keyLen)));
   }
 }
 
@@ -405,7 +402,7 @@ void TReplacer::StreamLine(TPrepared& line, TStreamPlace& at, const TEmit& emit)
     if (!line.key.empty()) std::memcpy(data_.text.data() + pos - 1, line.replacement.data(), line.replacement.size());
   } else {
     emit(text.substr(at.cursor - 1, pos - at.cursor));
-    emit(streamed_.Keep(line.replacement));
+    emit(kept_.Keep(line.replacement));
     at.cursor = pos + line.key.size();
   }
   at.searchStart = pos + line.key.size();

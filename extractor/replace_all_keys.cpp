@@ -48,19 +48,19 @@ class PatternSet {
 
 }  // namespace
 
-std::vector<bool> ReplaceAllKeysFast(std::string_view text, const std::vector<TReplaceItem>& items,
+std::vector<bool> ReplaceAllKeysFast(std::string_view text, const std::vector<TReplaceView>& items,
                                      TByteParts& out) {
   std::vector<bool> found(items.size(), false);
   const size_t n = items.size();
   std::vector<uint32_t> searchPat(n, kNone), keyPat(n, kNone);
   PatternSet set;
   for (size_t i = 0; i < n; ++i) {
-    const TReplaceItem& item = items[i];
+    const TReplaceView& item = items[i];
     if (item.search.empty()) continue;
     // Replace-alls destroy occurrences in bulk: every occurrence is
     // collected in the first pass rather than searched for again later.
     searchPat[i] = set.Add(item.search, true);
-    std::string_view key = std::string_view(item.search).substr(0, std::min(item.keyLen, item.search.size()));
+    std::string_view key = item.search.substr(0, std::min(item.keyLen, item.search.size()));
     if (!key.empty() && key != item.replacement) keyPat[i] = set.Add(key, true);
   }
   out.clear();

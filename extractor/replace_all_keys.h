@@ -15,6 +15,6 @@
 std::vector<bool> ReplaceAllKeysLiteral(std::string& text, const std::vector<TReplaceItem>& items);
 // The near-linear form gives the parts of the new text (views of `text` and
 // of the replacements, which must outlive them), or changes it in place.
-std::vector<bool> ReplaceAllKeysFast(std::string_view text, const std::vector<TReplaceItem>& items,
+std::vector<bool> ReplaceAllKeysFast(std::string_view text, const std::vector<TReplaceView>& items,
                                      TByteParts& out);
 std::vector<bool> ReplaceAllKeysFast(std::string& text, const std::vector<TReplaceItem>& items);
