@@ -26,5 +26,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 find_program(KV_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(KV_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${KV_WINE})
+  # Through a script that tries a start again when Wine does not start the
+  # program at all (see scripts/wine-run).
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ${KV_WINE})
 endif()
