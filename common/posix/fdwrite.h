@@ -59,8 +59,9 @@ inline bool WriteAll(int fd, const std::string_view* parts, size_t size) {
   return true;
 }
 
-// Bytes written in one step of a file bound for the disk.
-inline constexpr size_t kWriteStep = size_t{4} << 20;
+// Bytes written in one step of a file bound for the disk: one step of its
+// flushing, so that the flushing thread hears of every step as it ends.
+inline constexpr size_t kWriteStep = TBackgroundFlush::kFlushStep;
 
 // Writes every batch of the source; a file bound for the disk (toDisk) in
 // steps of kWriteStep bytes, flushed to the disk behind the writing (see
